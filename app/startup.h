@@ -1,0 +1,12 @@
+// The program's start-up sequence, from the banner to the end of the run.
+#ifndef BRINDLEWICK_APP_STARTUP_H_
+#define BRINDLEWICK_APP_STARTUP_H_
+
+/// Loads every found placement file in order; returns the last file's debug
+/// flag (false when nothing was found).
+bool LoadFoundPlacementFiles();
+
+/// Runs the whole program; returns its exit code.
+int RunBrindlewick();
+
+#endif  // BRINDLEWICK_APP_STARTUP_H_

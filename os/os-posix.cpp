@@ -1,0 +1,116 @@
+// POSIX services, made to behave like the Windows calls the program was
+// written for, so the console log reads the same on every system.
+#include <dirent.h>
+#include <errno.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "os/os.h"
+
+namespace os {
+
+struct FindState {
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+
+namespace {
+
+// The patterns the program uses are plain ASCII; anything else is not ours.
+std::string AsciiFromWide(const wchar_t* text) {
+  std::string out;
+  for (; *text; ++text) out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+  return out;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
+  if (name.size() < suffix.size()) return false;
+  size_t offset = name.size() - suffix.size();
+  for (size_t i = 0; i < suffix.size(); ++i) {
+    if (AsciiUpper(name[offset + i]) != AsciiUpper(suffix[i])) return false;
+  }
+  return true;
+}
+
+// NTFS lists a folder sorted by the upper-case form of the names.
+bool NtfsOrder(const std::string& a, const std::string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char ua = static_cast<unsigned char>(AsciiUpper(a[i]));
+    unsigned char ub = static_cast<unsigned char>(AsciiUpper(b[i]));
+    if (ua != ub) return ua < ub;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+}  // namespace
+
+FindState* FindFirst(const wchar_t* pattern, std::string* name, int* error) {
+  std::string text = AsciiFromWide(pattern);
+  size_t slash = text.find_last_of('\\');
+  std::string folder = NativePath(slash == std::string::npos ? "." : text.substr(0, slash));
+  std::string wildcard = slash == std::string::npos ? text : text.substr(slash + 1);
+  // Only "*suffix" patterns are needed here.
+  std::string suffix = wildcard.empty() || wildcard[0] != '*' ? wildcard : wildcard.substr(1);
+
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) {
+    *error = (errno == EACCES) ? 5 : 3;
+    return nullptr;
+  }
+  FindState* search = new FindState;
+  while (struct dirent* entry = readdir(dir)) {
+    std::string entryName = entry->d_name;
+    if (entryName == "." || entryName == "..") continue;
+    if (EndsWithIgnoringCase(entryName, suffix)) search->names.push_back(entryName);
+  }
+  closedir(dir);
+  if (search->names.empty()) {
+    delete search;
+    *error = 2;
+    return nullptr;
+  }
+  std::sort(search->names.begin(), search->names.end(), NtfsOrder);
+  *name = search->names[0];
+  search->next = 1;
+  return search;
+}
+
+bool FindNext(FindState* search, std::string* name) {
+  if (search->next >= search->names.size()) return false;
+  *name = search->names[search->next++];
+  return true;
+}
+
+void FindEnd(FindState* search) { delete search; }
+
+std::string NativePath(const std::string& path) {
+  std::string out = path;
+  std::replace(out.begin(), out.end(), '\\', '/');
+  return out;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A terminal has no window of its own to hide.
+void HideConsoleWindow() {}
+
+void SleepMilliseconds(unsigned milliseconds) {
+  struct timespec delay;
+  delay.tv_sec = milliseconds / 1000;
+  delay.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+  while (nanosleep(&delay, &delay) != 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace os

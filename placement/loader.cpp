@@ -1,0 +1,163 @@
+#include "placement/loader.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <tinyxml.h>
+
+#include "os/os.h"
+#include "placement/store.h"
+
+std::vector<std::string> allEntryDirs;
+std::vector<std::string> allVariantTypes;
+std::vector<std::string> allVariantTitles;
+std::vector<double> allEntryLatitudes;
+std::vector<double> allEntryLongitudes;
+std::vector<double> allEntryAltitudes;
+std::vector<int32_t> allVariantCounts;
+
+namespace {
+
+// The store always holds a prefix of the working set (it is refreshed from
+// nothing else), so refreshing it means appending the rows it lacks. This
+// keeps loading linear in the number of entries however many files there are.
+template <typename T>
+void CatchUp(std::vector<T>& column, const std::vector<T>& all) {
+  if (column.size() > all.size()) column.clear();
+  column.insert(column.end(), all.begin() + static_cast<std::ptrdiff_t>(column.size()),
+                all.end());
+}
+
+void RefreshStore() {
+  CatchUp(placementStore->entryDirs, allEntryDirs);
+  CatchUp(placementStore->variantTypes, allVariantTypes);
+  CatchUp(placementStore->variantTitles, allVariantTitles);
+  CatchUp(placementStore->entryLatitudes, allEntryLatitudes);
+  CatchUp(placementStore->entryLongitudes, allEntryLongitudes);
+  CatchUp(placementStore->entryAltitudes, allEntryAltitudes);
+  CatchUp(placementStore->variantCounts, allVariantCounts);
+}
+
+bool IsNamed(const TiXmlNode* node, const char* name) { return strcmp(node->Value(), name) == 0; }
+
+// A coordinate of PlacementData. Missing or non-numeric values keep the
+// previous entry's value; the first entry read from a file has none, so it
+// gets 0 and says so.
+struct Coordinate {
+  const char* name;
+  double value = 0.0;
+  bool known = false;
+};
+
+}  // namespace
+
+int32_t CountObjectEntries(const TiXmlDocument& document) {
+  int32_t count = 0;
+  for (const TiXmlNode* node = document.FirstChild("SimObjectEntry"); node;
+       node = node->NextSibling()) {
+    if (!node->ToComment()) ++count;
+  }
+  return count;
+}
+
+int32_t CountSeasonVariants(const TiXmlElement* entry) {
+  int32_t count = 0;
+  for (const TiXmlNode* node = entry->FirstChild("Season"); node;
+       node = node->NextSibling("Season")) {
+    // A comment or text that reads "Season" is not a variant.
+    if (node->ToElement()) ++count;
+  }
+  return count;
+}
+
+const char* FindEntryFault(const TiXmlElement* entry) {
+  const TiXmlElement* header = entry->FirstChildElement();
+  if (!header) return "no header element";
+  if (IsNamed(header, "Season")) return "first child element is a Season, not a header";
+  if (!header->Attribute("Dir")) return "header element has no Dir";
+  const TiXmlElement* last = header;
+  for (const TiXmlElement* season = header->NextSiblingElement("Season"); season;
+       season = season->NextSiblingElement("Season")) {
+    if (!season->Attribute("Type")) return "Season without Type";
+    if (!season->Attribute("SimTitle")) return "Season without SimTitle";
+    last = season;
+  }
+  if (!last->NextSiblingElement("PlacementData")) return "no PlacementData element";
+  return nullptr;
+}
+
+bool ReadPlacementDocument(const TiXmlDocument& document) {
+  const TiXmlNode* debug = document.FirstChild("Debug");
+  bool debugFlag = debug && debug->ToElement();
+
+  Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
+  const TiXmlNode* first = document.FirstChild("SimObjectEntry");
+  int32_t count = first ? CountObjectEntries(document) : 0;
+  // Nodes that are counted but are not elements (declarations, DOCTYPEs,
+  // CDATA) are not entries; every element from the first entry on is.
+  const TiXmlElement* entry = nullptr;
+  if (first) entry = first->ToElement() ? first->ToElement() : first->NextSiblingElement();
+
+  for (int32_t number = 1; entry && number <= count;
+       ++number, entry = entry->NextSiblingElement()) {
+    if (const char* fault = FindEntryFault(entry)) {
+      printf("\n\n  Skipped entry %d (line %d): %s", number, entry->Row(), fault);
+      continue;
+    }
+    const TiXmlElement* header = entry->FirstChildElement();
+    const char* dir = header->Attribute("Dir");
+    allEntryDirs.push_back(dir);
+    printf("\n\n  SimObjEntry: %s", dir);
+
+    int32_t variants = CountSeasonVariants(entry);
+    allVariantCounts.push_back(variants);
+    const TiXmlElement* current = header;
+    for (int32_t v = 0; v < variants; ++v) {
+      current = current->NextSiblingElement("Season");
+      const char* type = current->Attribute("Type");
+      allVariantTypes.push_back(type);
+      allVariantTitles.push_back(current->Attribute("SimTitle"));
+      printf("\n\tDetected Season: %s", type);
+    }
+
+    const TiXmlElement* data = current->NextSiblingElement("PlacementData");
+    for (Coordinate& c : coordinates) {
+      if (data->QueryDoubleAttribute(c.name, &c.value) != TIXML_SUCCESS && !c.known) {
+        printf("\n\tNo %s given, using 0", c.name);
+      }
+      c.known = true;
+    }
+    allEntryLatitudes.push_back(coordinates[0].value);
+    allEntryLongitudes.push_back(coordinates[1].value);
+    allEntryAltitudes.push_back(coordinates[2].value);
+  }
+
+  RefreshStore();
+  printf("\n");
+  fflush(stdout);
+  printf("\n");
+  fflush(stdout);
+  return debugFlag;
+}
+
+bool LoadPlacementFile(const char* path) {
+  printf("\nResult of \"%s\" Read:", path);
+  std::string nativePath = os::NativePath(path);
+  TiXmlDocument document(nativePath.c_str());
+  // The C library opens a folder for reading on some systems; it is no file.
+  if (os::IsDirectory(nativePath) || !document.LoadFile()) {
+    printf("Failed to load file \"%s\"\n", path);
+    return false;
+  }
+  return ReadPlacementDocument(document);
+}
+
+void ClearWorkingSetForTesting() {
+  allEntryDirs.clear();
+  allVariantTypes.clear();
+  allVariantTitles.clear();
+  allEntryLatitudes.clear();
+  allEntryLongitudes.clear();
+  allEntryAltitudes.clear();
+  allVariantCounts.clear();
+}

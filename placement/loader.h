@@ -1,0 +1,53 @@
+// Reading placement files into the loader's working set and the store.
+//
+// A placement file holds, at its top level, an optional Debug element and then
+// SimObjectEntry elements:
+//   <SimObjectEntry>
+//     <Header Dir="..."/>                      first child element, any name
+//     <Season Type="SU" SimTitle="..."/>       zero or more
+//     <PlacementData Lat="..." Lon="..." Alt="..."/>
+//   </SimObjectEntry>
+#ifndef BRINDLEWICK_PLACEMENT_LOADER_H_
+#define BRINDLEWICK_PLACEMENT_LOADER_H_
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+class TiXmlDocument;
+class TiXmlElement;
+
+/// The loader's working set: every entry of every file loaded so far. It only
+/// grows; after each file that loads, the store is made equal to it.
+extern std::vector<std::string> allEntryDirs;
+extern std::vector<std::string> allVariantTypes;
+extern std::vector<std::string> allVariantTitles;
+extern std::vector<double> allEntryLatitudes;
+extern std::vector<double> allEntryLongitudes;
+extern std::vector<double> allEntryAltitudes;
+extern std::vector<int32_t> allVariantCounts;
+
+/// Loads one placement file, logs its entries and returns its debug flag
+/// (false whenever the file cannot be loaded). `path` is a program path with
+/// backslashes; it is printed as given.
+bool LoadPlacementFile(const char* path);
+
+/// The part of LoadPlacementFile after parsing: reads a loaded document into
+/// the working set, refreshes the store and returns the debug flag.
+bool ReadPlacementDocument(const TiXmlDocument& document);
+
+/// Top-level nodes from the first one named "SimObjectEntry" to the end,
+/// comments not counted.
+int32_t CountObjectEntries(const TiXmlDocument& document);
+
+/// Season elements among the entry's children.
+int32_t CountSeasonVariants(const TiXmlElement* entry);
+
+/// Why an entry cannot be read, or null when it can.
+const char* FindEntryFault(const TiXmlElement* entry);
+
+/// Empties the working set; the program never does this, tests do.
+void ClearWorkingSetForTesting();
+
+#endif  // BRINDLEWICK_PLACEMENT_LOADER_H_

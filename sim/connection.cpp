@@ -1,0 +1,133 @@
+#include "sim/connection.h"
+
+#include <stddef.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "os/os.h"
+#include "placement/store.h"
+#include "season/season_switch.h"
+
+HANDLE simConnectHandle = nullptr;
+int32_t quitRequested = 0;
+double lastMonth = 1.0;
+SeasonCode currentSeason = 0;
+SeasonCode appliedSeason = 0;
+
+namespace {
+
+void RequestMonth(SIMCONNECT_DATA_REQUEST_ID request, SIMCONNECT_DATA_DEFINITION_ID definition) {
+  SimConnect_RequestDataOnSimObjectType(simConnectHandle, request, definition, 0,
+                                        SIMCONNECT_SIMOBJECT_TYPE_USER);
+}
+
+void OnMonth(const SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE* reply) {
+  // Both definitions hold one FLOAT64, which starts where dwData does.
+  double month;
+  memcpy(&month, &reply->dwData, sizeof month);
+
+  if (reply->dwRequestID == REQUEST_MONTH_AT_LAUNCH) {
+    printf("\nFSX Init Request...\n");
+    lastMonth = month;
+    currentSeason = appliedSeason = MonthToSeason(month);
+    // The slots are not cleared here: objects a flight start already placed
+    // are still ours, and this switch removes them.
+    SwitchSeason();
+    printf("\nFSX SimObject Creation History:\n");
+  } else if (reply->dwRequestID == REQUEST_MONTH_ON_START) {
+    if (month == lastMonth) return;
+    lastMonth = month;
+    currentSeason = MonthToSeason(month);
+    if (currentSeason == appliedSeason) return;
+    printf("\n\nSeason changed!");
+    SwitchSeason();
+    appliedSeason = currentSeason;
+  }
+}
+
+void OnAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID* reply) {
+  size_t variants = placementStore->variantTitles.size();
+  if (reply->dwRequestID < kFirstVariantRequest) return;
+  size_t i = reply->dwRequestID - kFirstVariantRequest;
+  if (i >= variants) return;
+  (*objectIds)[i] = reply->dwObjectID;
+  printf("\n  Created %s", placementStore->variantTitles[i].c_str());
+}
+
+DWORD MinimumSize(DWORD id) {
+  switch (id) {
+    case SIMCONNECT_RECV_ID_EVENT:
+      return sizeof(SIMCONNECT_RECV_EVENT);
+    case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
+      return sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) - sizeof(DWORD) + sizeof(double);
+    case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
+      return sizeof(SIMCONNECT_RECV_ASSIGNED_OBJECT_ID);
+    default:
+      return sizeof(SIMCONNECT_RECV);
+  }
+}
+
+void OnQuit() {
+  quitRequested = 1;
+  delete objectIds;
+  objectIds = nullptr;
+  if (placementStore) {
+    DestroyPlacementStore(placementStore);
+    placementStore = nullptr;
+  }
+}
+
+}  // namespace
+
+void SIMCONNECT_CALL OnSimMessage(SIMCONNECT_RECV* data, DWORD size, void* /*context*/) {
+  // Messages delivered after the quit in the same dispatch call find the
+  // table and the store already released.
+  if (quitRequested) return;
+  // A message too short for what is read from it is not trusted.
+  if (size < MinimumSize(data->dwID)) return;
+  switch (data->dwID) {
+    case SIMCONNECT_RECV_ID_QUIT:
+      OnQuit();
+      break;
+    case SIMCONNECT_RECV_ID_EVENT:
+      if (static_cast<SIMCONNECT_RECV_EVENT*>(data)->uEventID == EVENT_SIM_START) {
+        RequestMonth(REQUEST_MONTH_ON_START, DEF_MONTH_ON_START);
+      }
+      break;
+    case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
+      OnMonth(static_cast<SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE*>(data));
+      break;
+    case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
+      OnAssignedObjectId(static_cast<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID*>(data));
+      break;
+    default:
+      break;
+  }
+}
+
+bool RunSimConnection() {
+  if (SimConnect_Open(&simConnectHandle, "System Event", nullptr, 0, nullptr, 0) < 0) {
+    return false;
+  }
+  SimConnect_AddToDataDefinition(simConnectHandle, DEF_MONTH_ON_START, "ZULU MONTH OF YEAR",
+                                 "Number", SIMCONNECT_DATATYPE_FLOAT64, 0.0f, SIMCONNECT_UNUSED);
+  SimConnect_AddToDataDefinition(simConnectHandle, DEF_MONTH_AT_LAUNCH, "ZULU MONTH OF YEAR",
+                                 "Number", SIMCONNECT_DATATYPE_FLOAT64, 0.0f, SIMCONNECT_UNUSED);
+  SimConnect_SubscribeToSystemEvent(simConnectHandle, EVENT_SIM_START, "SimStart");
+  RequestMonth(REQUEST_MONTH_AT_LAUNCH, DEF_MONTH_AT_LAUNCH);
+
+  while (quitRequested == 0) {
+    SimConnect_CallDispatch(simConnectHandle, OnSimMessage, nullptr);
+    os::SleepMilliseconds(1);
+  }
+  SimConnect_Close(simConnectHandle);
+  return true;
+}
+
+void ResetConnectionStateForTesting() {
+  simConnectHandle = nullptr;
+  quitRequested = 0;
+  lastMonth = 1.0;
+  currentSeason = 0;
+  appliedSeason = 0;
+}

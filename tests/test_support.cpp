@@ -1,0 +1,73 @@
+#include "tests/test_support.h"
+
+#include <stdio.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "placement/discovery.h"
+#include "placement/loader.h"
+#include "season/season_switch.h"
+#include "sim/connection.h"
+#include "tests/recording_simconnect.h"
+
+namespace testing_support {
+
+void ResetProgram() {
+  ClearWorkingSetForTesting();
+  foundFiles.clear();
+  delete placementStore;
+  placementStore = CreatePlacementStore();
+  delete objectIds;
+  objectIds = nullptr;
+  ResetConnectionStateForTesting();
+  recording::Reset();
+}
+
+std::string Capture(const std::function<void()>& action) {
+  fflush(stdout);
+  testing::internal::CaptureStdout();
+  action();
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+std::string DescribeStore(const PlacementStore& s) {
+  std::ostringstream out;
+  size_t v = 0;
+  for (size_t k = 0; k < s.entryDirs.size(); ++k) {
+    out << s.entryDirs[k] << "@" << s.entryLatitudes[k] << "," << s.entryLongitudes[k] << ","
+        << s.entryAltitudes[k] << "[";
+    for (int32_t i = 0; i < s.variantCounts[k]; ++i, ++v) {
+      out << (i ? "," : "") << s.variantTypes[v] << "=" << s.variantTitles[v];
+    }
+    out << "]\n";
+  }
+  return out.str();
+}
+
+TempFolder::TempFolder() {
+  std::random_device random;
+  path_ = std::filesystem::temp_directory_path() /
+          ("brindlewick-test-" + std::to_string(random()) + std::to_string(random()));
+  std::filesystem::create_directories(path_);
+  previous_ = std::filesystem::current_path();
+  std::filesystem::current_path(path_);
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void TempFolder::Write(const std::string& relative, const std::string& text) const {
+  std::filesystem::path file = path_ / relative;
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+}  // namespace testing_support
