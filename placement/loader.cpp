@@ -2,7 +2,6 @@
 
 #include <stdio.h>
 #include <string.h>
-
 #include <tinyxml.h>
 
 #include "os/os.h"
@@ -24,8 +23,7 @@ namespace {
 template <typename T>
 void CatchUp(std::vector<T>& column, const std::vector<T>& all) {
   if (column.size() > all.size()) column.clear();
-  column.insert(column.end(), all.begin() + static_cast<std::ptrdiff_t>(column.size()),
-                all.end());
+  column.insert(column.end(), all.begin() + static_cast<std::ptrdiff_t>(column.size()), all.end());
 }
 
 void RefreshStore() {

@@ -10,13 +10,13 @@
 #include <vector>
 
 struct PlacementStore {
-  std::vector<std::string> entryDirs;        // per entry
-  std::vector<std::string> variantTypes;     // per variant
-  std::vector<std::string> variantTitles;    // per variant
-  std::vector<double> entryLatitudes;        // per entry
-  std::vector<double> entryLongitudes;       // per entry
-  std::vector<double> entryAltitudes;        // per entry
-  std::vector<int32_t> variantCounts;        // per entry
+  std::vector<std::string> entryDirs;      // per entry
+  std::vector<std::string> variantTypes;   // per variant
+  std::vector<std::string> variantTitles;  // per variant
+  std::vector<double> entryLatitudes;      // per entry
+  std::vector<double> entryLongitudes;     // per entry
+  std::vector<double> entryAltitudes;      // per entry
+  std::vector<int32_t> variantCounts;      // per entry
 };
 
 extern PlacementStore* placementStore;

@@ -88,15 +88,15 @@ enum SIMCONNECT_EXCEPTION {
 #pragma pack(push, 1)
 
 struct SIMCONNECT_RECV {
-  DWORD dwSize;     // whole message, header included
+  DWORD dwSize;  // whole message, header included
   DWORD dwVersion;
-  DWORD dwID;       // a SIMCONNECT_RECV_ID
+  DWORD dwID;  // a SIMCONNECT_RECV_ID
 };
 
 struct SIMCONNECT_RECV_EXCEPTION : SIMCONNECT_RECV {
   DWORD dwException;
-  DWORD dwSendID;   // the offending packet's send ID; 0 when unknown
-  DWORD dwIndex;    // 1-based bad argument; 0xFFFFFFFF when unknown
+  DWORD dwSendID;  // the offending packet's send ID; 0 when unknown
+  DWORD dwIndex;   // 1-based bad argument; 0xFFFFFFFF when unknown
 };
 
 struct SIMCONNECT_RECV_OPEN : SIMCONNECT_RECV {
@@ -147,8 +147,8 @@ struct SIMCONNECT_DATA_INITPOSITION {
   double Pitch;
   double Bank;
   double Heading;
-  DWORD OnGround;    // 1 puts the object on the ground
-  DWORD Airspeed;    // knots
+  DWORD OnGround;  // 1 puts the object on the ground
+  DWORD Airspeed;  // knots
 };
 
 #pragma pack(pop)
@@ -164,8 +164,7 @@ static_assert(sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE) == 44, "BYTYPE");
 static_assert(sizeof(SIMCONNECT_RECV_ASSIGNED_OBJECT_ID) == 20, "ASSIGNED_OBJECT_ID");
 static_assert(sizeof(SIMCONNECT_DATA_INITPOSITION) == 56, "INITPOSITION");
 
-typedef void(SIMCONNECT_CALL* DispatchProc)(SIMCONNECT_RECV* pData, DWORD cbData,
-                                            void* pContext);
+typedef void(SIMCONNECT_CALL* DispatchProc)(SIMCONNECT_RECV* pData, DWORD cbData, void* pContext);
 
 extern "C" {
 HRESULT SIMCONNECT_CALL SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, HWND hWnd,
@@ -174,22 +173,22 @@ HRESULT SIMCONNECT_CALL SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, HWN
 HRESULT SIMCONNECT_CALL SimConnect_Close(HANDLE hSimConnect);
 HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc pfcnDispatch,
                                                 void* pContext);
-HRESULT SIMCONNECT_CALL SimConnect_AddToDataDefinition(
-    HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID, const char* DatumName,
-    const char* UnitsName, SIMCONNECT_DATATYPE DatumType, float fEpsilon, DWORD DatumID);
+HRESULT SIMCONNECT_CALL SimConnect_AddToDataDefinition(HANDLE hSimConnect,
+                                                       SIMCONNECT_DATA_DEFINITION_ID DefineID,
+                                                       const char* DatumName, const char* UnitsName,
+                                                       SIMCONNECT_DATATYPE DatumType,
+                                                       float fEpsilon, DWORD DatumID);
 HRESULT SIMCONNECT_CALL SimConnect_SubscribeToSystemEvent(HANDLE hSimConnect,
                                                           SIMCONNECT_CLIENT_EVENT_ID EventID,
                                                           const char* SystemEventName);
 HRESULT SIMCONNECT_CALL SimConnect_RequestDataOnSimObjectType(
     HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
-    SIMCONNECT_DATA_DEFINITION_ID DefineID, DWORD dwRadiusMeters,
-    SIMCONNECT_SIMOBJECT_TYPE type);
+    SIMCONNECT_DATA_DEFINITION_ID DefineID, DWORD dwRadiusMeters, SIMCONNECT_SIMOBJECT_TYPE type);
 HRESULT SIMCONNECT_CALL SimConnect_AICreateSimulatedObject(HANDLE hSimConnect,
                                                            const char* szContainerTitle,
                                                            SIMCONNECT_DATA_INITPOSITION InitPos,
                                                            SIMCONNECT_DATA_REQUEST_ID RequestID);
-HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect,
-                                                  SIMCONNECT_OBJECT_ID ObjectID,
+HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID ObjectID,
                                                   SIMCONNECT_DATA_REQUEST_ID RequestID);
 }
 

@@ -85,17 +85,18 @@ Message Open() {
 
 }  // namespace recording
 
+using recording::kHandle;
 using recording::Record;
 using recording::script;
-using recording::kHandle;
 
 extern "C" {
 
 HRESULT SIMCONNECT_CALL SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, HWND hWnd,
                                         DWORD UserEventWin32, HANDLE hEventHandle,
                                         DWORD ConfigIndex) {
-  Record("Open name=%s hwnd=%p msg=%u event=%p config=%u", szName, static_cast<void*>(hWnd),
-         static_cast<unsigned>(UserEventWin32), hEventHandle, static_cast<unsigned>(ConfigIndex));
+  Record("Open name=%s hwnd=%s msg=%u event=%s config=%u", szName, hWnd ? "set" : "null",
+         static_cast<unsigned>(UserEventWin32), hEventHandle ? "set" : "null",
+         static_cast<unsigned>(ConfigIndex));
   *phSimConnect = script.openResult < 0 ? nullptr : kHandle;
   return script.openResult;
 }
@@ -120,8 +121,7 @@ HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE h, DispatchProc proc, voi
 
 HRESULT SIMCONNECT_CALL SimConnect_AddToDataDefinition(HANDLE h,
                                                        SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                                       const char* DatumName,
-                                                       const char* UnitsName,
+                                                       const char* DatumName, const char* UnitsName,
                                                        SIMCONNECT_DATATYPE DatumType,
                                                        float fEpsilon, DWORD DatumID) {
   Record("AddToDataDefinition handle=%s def=%u datum=%s units=%s type=%d epsilon=%g id=%u",
@@ -161,8 +161,8 @@ HRESULT SIMCONNECT_CALL SimConnect_AICreateSimulatedObject(HANDLE h, const char*
 
 HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE h, SIMCONNECT_OBJECT_ID ObjectID,
                                                   SIMCONNECT_DATA_REQUEST_ID RequestID) {
-  Record("Remove %s object=%u req=%u", h == kHandle ? "ok" : "bad",
-         static_cast<unsigned>(ObjectID), static_cast<unsigned>(RequestID));
+  Record("Remove %s object=%u req=%u", h == kHandle ? "ok" : "bad", static_cast<unsigned>(ObjectID),
+         static_cast<unsigned>(RequestID));
   return S_OK;
 }
 }

@@ -1,12 +1,11 @@
 #include "tests/test_support.h"
 
+#include <gtest/gtest.h>
 #include <stdio.h>
 
 #include <fstream>
 #include <random>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "placement/discovery.h"
 #include "placement/loader.h"
