@@ -1,0 +1,20 @@
+// A cheap look at how deeply a file's elements nest, taken before the XML
+// parser sees the file: TinyXML parses (and frees) nested elements
+// recursively, so a hostile file nested deeply enough overflows the stack.
+#ifndef BRINDLEWICK_PLACEMENT_NESTING_H_
+#define BRINDLEWICK_PLACEMENT_NESTING_H_
+
+#include <stddef.h>
+
+/// Real placement files nest three levels (entry, its children, perhaps one
+/// more inside those). 256 leaves authors every freedom they could want while
+/// keeping the parser's recursion a small fraction of a 1 MiB thread stack.
+const int kMaxPlacementNesting = 256;
+
+/// True when no element in `text` stands more than `limit` levels deep. It
+/// errs on the side of counting too deep: every '<' that opens a tag counts
+/// unless the tag closes itself, and comments, CDATA, declarations and quoted
+/// attribute values are skipped as the parser skips them.
+bool NestingWithin(const char* text, size_t size, int limit);
+
+#endif  // BRINDLEWICK_PLACEMENT_NESTING_H_
