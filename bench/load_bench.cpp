@@ -1,15 +1,14 @@
 // Loading large sceneries: the program's loader against TinyXML's own parse of
 // the same files (the floor for a loader built on it), measured in one run.
+#include <benchmark/benchmark.h>
 #include <stdio.h>
+#include <tinyxml.h>
 
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
 #include <vector>
-
-#include <benchmark/benchmark.h>
-#include <tinyxml.h>
 
 #include "bench/placement_sets.h"
 #include "os/os.h"

@@ -4,10 +4,9 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <tinyxml.h>
 
 #include <string>
-
-#include <tinyxml.h>
 
 #include "placement/loader.h"
 #include "placement/nesting.h"
@@ -17,7 +16,8 @@ namespace {
 
 bool StoreEqualsWorkingSet(const PlacementStore& s) {
   return s.entryDirs == allEntryDirs && s.variantTypes == allVariantTypes &&
-         s.variantTitles == allVariantTitles && s.entryLatitudes.size() == allEntryLatitudes.size() &&
+         s.variantTitles == allVariantTitles &&
+         s.entryLatitudes.size() == allEntryLatitudes.size() &&
          s.entryLongitudes.size() == allEntryLongitudes.size() &&
          s.entryAltitudes.size() == allEntryAltitudes.size() && s.variantCounts == allVariantCounts;
 }
