@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -22,11 +23,16 @@ void Report(CheckRun* run, const std::string& file, int line, int column, Severi
 }
 
 std::string FormatNumber(double value) {
-  char text[40];
-  for (int precision = 1; precision <= 17; ++precision) {
-    snprintf(text, sizeof text, "%.*g", precision, value);
-    if (strtod(text, nullptr) == value) break;
+  char text[48];
+  // Plain decimals where they are short; exponents only for the very large
+  // or very small.
+  double size = fabs(value);
+  bool plain = size == 0.0 || (size >= 1e-5 && size < 1e15);
+  for (int precision = plain ? 0 : 1; precision <= 17; ++precision) {
+    snprintf(text, sizeof text, plain ? "%.*f" : "%.*g", precision, value);
+    if (strtod(text, nullptr) == value) return text;
   }
+  snprintf(text, sizeof text, "%.17g", value);
   return text;
 }
 

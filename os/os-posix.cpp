@@ -108,27 +108,33 @@ bool FindNext(FindState* search, std::string* name) {
 
 void FindEnd(FindState* search) { delete search; }
 
-// A byte that does not fit the UTF-8 form stands for itself, so every text
-// comes back from Utf8FromWide as it went in when it was valid UTF-8.
+// A byte that does not start a well-formed UTF-8 sequence stands for itself.
 std::wstring NarrowToWide(const std::string& text) {
   std::wstring out;
   size_t i = 0;
   while (i < text.size()) {
     unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3
-                                  : (lead >> 3) == 0x1E ? 4 : 0;
-    unsigned long c = length == 1 ? lead : length == 2 ? (lead & 0x1Fu)
-                                  : length == 3 ? (lead & 0x0Fu) : (lead & 0x07u);
-    bool valid = length > 0 && i + length <= text.size();
+    size_t length = 1;
+    unsigned long c = lead;
+    if (lead >= 0xC0 && lead < 0xE0) {
+      length = 2;
+      c = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+      length = 3;
+      c = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead < 0xF8) {
+      length = 4;
+      c = lead & 0x07u;
+    }
+    bool valid = i + length <= text.size();
     for (size_t k = 1; valid && k < length; ++k) {
       unsigned char next = static_cast<unsigned char>(text[i + k]);
       valid = (next & 0xC0) == 0x80;
       c = (c << 6) | (next & 0x3Fu);
     }
     if (!valid) {
-      out.push_back(static_cast<wchar_t>(lead));
-      ++i;
-      continue;
+      length = 1;
+      c = lead;
     }
     out.push_back(static_cast<wchar_t>(c));
     i += length;
