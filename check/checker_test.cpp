@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/options.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -312,6 +313,18 @@ std::vector<Case> Cases() {
        "  Snow at 59.90512, -10.5, alt 12\n"
        "\n"
        "1 file, 1 entry, 4 variants: 0 errors, 1 warning, 1 note\n"},
+      {"GeoJsonWritten",
+       {{"a.xml", Entry("A", kHere)}},
+       {"--geojson", "points.json", "F"},
+       0,
+       "Wrote 1 point to points.json\n"
+       "1 file, 1 entry, 5 variants: 0 errors, 0 warnings, 0 notes\n"},
+      {"GeoJsonUnwritable",
+       {{"a.xml", Entry("A", kHere)}},
+       {"F", "--geojson=no/such/folder/points.json"},
+       2,
+       "no/such/folder/points.json: error: cannot write the GeoJSON file\n"
+       "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n"},
   };
 }
 
@@ -336,5 +349,67 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CheckerOutput, testing::ValuesIn(Cases()),
                          [](const testing::TestParamInfo<Case>& info) {
                            return std::string(info.param.name);
                          });
+
+struct CommandLine {
+  const char* name;
+  std::vector<std::string> args;
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+void PrintTo(const CommandLine& c, std::ostream* out) { *out << c.name; }
+
+std::string Mistake(const std::string& problem) {
+  return "brindlewick-check: " + problem + "\n" + kCheckUsage;
+}
+
+class CheckerCommandLine : public testing::TestWithParam<CommandLine> {};
+
+TEST_P(CheckerCommandLine, Answers) {
+  const CommandLine& c = GetParam();
+  testing_support::TempFolder folder;
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(c.exitCode, RunChecker(c.args, out, err));
+  EXPECT_EQ(c.out, out.str());
+  EXPECT_EQ(c.err, err.str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CheckerCommandLine,
+    testing::Values(
+        CommandLine{"Help", {"--preview", "--help", "Elsewhere"}, 0, kCheckHelp, ""},
+        CommandLine{"ShortHelp", {"-h"}, 0, kCheckHelp, ""},
+        CommandLine{"UnknownOption", {"--previews"}, 2, "", Mistake("unknown option --previews")},
+        CommandLine{
+            "TwoFolders", {"A", "B"}, 2, "", Mistake("only one FOLDER, please (got A and B)")},
+        CommandLine{
+            "GeoJsonWithoutFile", {"A", "--geojson"}, 2, "", Mistake("--geojson needs a FILE")},
+        CommandLine{"GeoJsonEmptyFile", {"--geojson="}, 2, "", Mistake("--geojson needs a FILE")},
+        CommandLine{"FolderAfterDashes",
+                    {"--", "--odd"},
+                    2,
+                    "--odd: error: cannot read the folder: no such folder\n",
+                    ""},
+        CommandLine{"DefaultFolderMissing",
+                    {},
+                    2,
+                    "Quillmar/BrindlewickV2: error: cannot read the folder: no such folder\n",
+                    ""}),
+    [](const testing::TestParamInfo<CommandLine>& info) { return std::string(info.param.name); });
+
+TEST(Checker, ReadsTheProgramsFolderByDefault) {
+  testing_support::TempFolder folder;
+  folder.Write("Quillmar/BrindlewickV2/a.xml", Entry("A", "Lat=\"1\" Lon=\"2\" Alt=\"x\""));
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(0, RunChecker({}, out, err));
+  EXPECT_EQ(
+      "Quillmar/BrindlewickV2/a.xml:8:34: warning: Alt \"x\" is not a number: this entry takes 0, "
+      "as the first entry of the file\n"
+      "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n",
+      out.str());
+}
 
 }  // namespace
