@@ -39,22 +39,15 @@ struct Case {
   std::string output;
 };
 
+// One row per kind of message; the output is compared whole.
+// clang-format off
 std::vector<Case> Cases() {
   return {
-      {"Clean",
-       {{"a.xml", Entry("Mill", kHere)}},
-       {"F"},
-       0,
+      {"Clean", {{"a.xml", Entry("Mill", kHere)}}, {"F"}, 0,
        "1 file, 1 entry, 5 variants: 0 errors, 0 warnings, 0 notes\n"},
-      {"MissingFolder",
-       {},
-       {"Missing"},
-       2,
+      {"MissingFolder", {}, {"Missing"}, 2,
        "Missing: error: cannot read the folder: no such folder\n"},
-      {"FolderNamedXml",
-       {{"sub.xml/.keep", ""}},
-       {"F"},
-       1,
+      {"FolderNamedXml", {{"sub.xml/.keep", ""}}, {"F"}, 1,
        "F/sub.xml: error: the file does not load: it is a folder\n"
        "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
       {"ProgramOrder",
@@ -68,10 +61,7 @@ std::vector<Case> Cases() {
        "F/c.XML:1:1: warning: no top-level SimObjectEntry: the program reads no entry from this "
        "file\n"
        "3 files, 0 entries, 0 variants: 0 errors, 3 warnings, 0 notes\n"},
-      {"EmptyFolder",
-       {},
-       {"F"},
-       0,
+      {"EmptyFolder", {}, {"F"}, 0,
        "F: warning: no placement files (*.xml) here: the program would place nothing\n"
        "0 files, 0 entries, 0 variants: 0 errors, 1 warning, 0 notes\n"},
       {"ParseError",
@@ -80,16 +70,10 @@ std::vector<Case> Cases() {
        1,
        "F/a.xml:3:1: error: the file does not load: Error reading end tag.\n"
        "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
-      {"EmptyFile",
-       {{"a.xml", ""}},
-       {"F"},
-       1,
+      {"EmptyFile", {{"a.xml", ""}}, {"F"}, 1,
        "F/a.xml: error: the file does not load: Error document empty.\n"
        "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
-      {"NoHeader",
-       {{"a.xml", Entry("A", kHere) + "<SimObjectEntry/>\n"}},
-       {"F"},
-       1,
+      {"NoHeader", {{"a.xml", Entry("A", kHere) + "<SimObjectEntry/>\n"}}, {"F"}, 1,
        "F/a.xml:10:1: error: entry 2 is skipped by the program: no header element\n"
        "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n"},
       {"SeasonFirst",
@@ -143,10 +127,7 @@ std::vector<Case> Cases() {
        "F/a.xml:1:1: note: \"a\" has nothing for summer (SU), fall (FA), winter (WI) and hard "
        "winter (HW)\n"
        "1 file, 1 entry, 2 variants: 0 errors, 1 warning, 1 note\n"},
-      {"LatitudeOutOfRange",
-       {{"a.xml", Entry("A", "Lat=\"-90.5\" Lon=\"2\" Alt=\"3\"")}},
-       {"F"},
-       0,
+      {"LatitudeOutOfRange", {{"a.xml", Entry("A", "Lat=\"-90.5\" Lon=\"2\" Alt=\"3\"")}}, {"F"}, 0,
        "F/a.xml:8:18: warning: Lat -90.5 is outside -90..90\n"
        "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n"},
       {"LongitudeOutOfRange",
@@ -155,10 +136,7 @@ std::vector<Case> Cases() {
        0,
        "F/a.xml:8:27: warning: Lon 180.25 is outside -180..180\n"
        "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n"},
-      {"MissingInFirstEntry",
-       {{"a.xml", Entry("A", "Lon=\"2\" Alt=\"3\"")}},
-       {"F"},
-       0,
+      {"MissingInFirstEntry", {{"a.xml", Entry("A", "Lon=\"2\" Alt=\"3\"")}}, {"F"}, 0,
        "F/a.xml:8:3: warning: PlacementData has no Lat: this entry takes 0, as the first entry of "
        "the file\n"
        "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n"},
@@ -313,10 +291,7 @@ std::vector<Case> Cases() {
        "  Snow at 59.90512, -10.5, alt 12\n"
        "\n"
        "1 file, 1 entry, 4 variants: 0 errors, 1 warning, 1 note\n"},
-      {"GeoJsonWritten",
-       {{"a.xml", Entry("A", kHere)}},
-       {"--geojson", "points.json", "F"},
-       0,
+      {"GeoJsonWritten", {{"a.xml", Entry("A", kHere)}}, {"--geojson", "points.json", "F"}, 0,
        "Wrote 1 point to points.json\n"
        "1 file, 1 entry, 5 variants: 0 errors, 0 warnings, 0 notes\n"},
       {"GeoJsonUnwritable",
@@ -327,6 +302,7 @@ std::vector<Case> Cases() {
        "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n"},
   };
 }
+// clang-format on
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
