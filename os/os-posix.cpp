@@ -20,10 +20,27 @@ struct FindState {
 
 namespace {
 
-// The patterns the program uses are plain ASCII; anything else is not ours.
-std::string AsciiFromWide(const wchar_t* text) {
+// Names on these systems are UTF-8; a wide text holds code points.
+std::string Utf8FromWide(const wchar_t* text) {
   std::string out;
-  for (; *text; ++text) out.push_back(*text < 0x80 ? static_cast<char>(*text) : '?');
+  for (; *text; ++text) {
+    unsigned long c = static_cast<unsigned long>(*text);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
   return out;
 }
 
@@ -53,7 +70,7 @@ bool NtfsOrder(const std::string& a, const std::string& b) {
 }  // namespace
 
 FindState* FindFirst(const wchar_t* pattern, std::string* name, int* error) {
-  std::string text = AsciiFromWide(pattern);
+  std::string text = Utf8FromWide(pattern);
   size_t slash = text.find_last_of('\\');
   std::string folder = NativePath(slash == std::string::npos ? "." : text.substr(0, slash));
   std::string wildcard = slash == std::string::npos ? text : text.substr(slash + 1);
@@ -90,6 +107,40 @@ bool FindNext(FindState* search, std::string* name) {
 }
 
 void FindEnd(FindState* search) { delete search; }
+
+// A byte that does not start a well-formed UTF-8 sequence stands for itself.
+std::wstring NarrowToWide(const std::string& text) {
+  std::wstring out;
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = 1;
+    unsigned long c = lead;
+    if (lead >= 0xC0 && lead < 0xE0) {
+      length = 2;
+      c = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+      length = 3;
+      c = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead < 0xF8) {
+      length = 4;
+      c = lead & 0x07u;
+    }
+    bool valid = i + length <= text.size();
+    for (size_t k = 1; valid && k < length; ++k) {
+      unsigned char next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = (c << 6) | (next & 0x3Fu);
+    }
+    if (!valid) {
+      length = 1;
+      c = lead;
+    }
+    out.push_back(static_cast<wchar_t>(c));
+    i += length;
+  }
+  return out;
+}
 
 std::string NativePath(const std::string& path) {
   std::string out = path;

@@ -51,6 +51,16 @@ void FindEnd(FindState* search) {
   delete search;
 }
 
+std::wstring NarrowToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int length = static_cast<int>(text.size());
+  int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+  if (wideLength <= 0) return std::wstring();
+  std::wstring out(static_cast<size_t>(wideLength), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), length, &out[0], wideLength);
+  return out;
+}
+
 std::string NativePath(const std::string& path) { return path; }
 
 bool IsDirectory(const std::string& path) {

@@ -23,6 +23,10 @@ bool FindNext(FindState* search, std::string* name);
 /// Ends the search and releases it.
 void FindEnd(FindState* search);
 
+/// A narrow text (as a command line gives it) in the wide form FindFirst
+/// takes: from the ANSI code page on Windows, from UTF-8 elsewhere.
+std::wstring NarrowToWide(const std::string& text);
+
 /// Turns a program path ("a\\b.xml") into one the C library can open.
 std::string NativePath(const std::string& path);
 

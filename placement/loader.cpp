@@ -85,20 +85,34 @@ const char* FindEntryFault(const TiXmlElement* entry) {
   return nullptr;
 }
 
-bool ReadPlacementDocument(const TiXmlDocument& document) {
-  const TiXmlNode* debug = document.FirstChild("Debug");
-  bool debugFlag = debug && debug->ToElement();
-
-  Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
+std::vector<const TiXmlElement*> EntryElements(const TiXmlDocument& document) {
+  std::vector<const TiXmlElement*> entries;
   const TiXmlNode* first = document.FirstChild("SimObjectEntry");
   int32_t count = first ? CountObjectEntries(document) : 0;
   // Nodes that are counted but are not elements (declarations, DOCTYPEs,
   // CDATA) are not entries; every element from the first entry on is.
   const TiXmlElement* entry = nullptr;
   if (first) entry = first->ToElement() ? first->ToElement() : first->NextSiblingElement();
-
   for (int32_t number = 1; entry && number <= count;
        ++number, entry = entry->NextSiblingElement()) {
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+bool HasDebugFlag(const TiXmlDocument& document) {
+  const TiXmlNode* debug = document.FirstChild("Debug");
+  return debug && debug->ToElement();
+}
+
+bool ReadPlacementDocument(const TiXmlDocument& document) {
+  bool debugFlag = HasDebugFlag(document);
+
+  Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
+  std::vector<const TiXmlElement*> entries = EntryElements(document);
+  for (size_t index = 0; index < entries.size(); ++index) {
+    const TiXmlElement* entry = entries[index];
+    int number = static_cast<int>(index + 1);
     if (const char* fault = FindEntryFault(entry)) {
       printf("\n\n  Skipped entry %d (line %d): %s", number, entry->Row(), fault);
       continue;

@@ -47,6 +47,13 @@ int32_t CountSeasonVariants(const TiXmlElement* entry);
 /// Why an entry cannot be read, or null when it can.
 const char* FindEntryFault(const TiXmlElement* entry);
 
+/// The elements the loader takes for entries, in order: the n-th is entry n of
+/// its messages, whether it is read or skipped.
+std::vector<const TiXmlElement*> EntryElements(const TiXmlDocument& document);
+
+/// True when the document's first top-level node named "Debug" is an element.
+bool HasDebugFlag(const TiXmlDocument& document);
+
 /// Empties the working set; the program never does this, tests do.
 void ClearWorkingSetForTesting();
 

@@ -1,0 +1,50 @@
+// What one run of the checker has found so far: the entries the program
+// would hold, and the tally of messages printed about the files.
+#ifndef BRINDLEWICK_CHECK_CHECK_RUN_H_
+#define BRINDLEWICK_CHECK_CHECK_RUN_H_
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+/// One entry as the program stores it, with the place it was read from.
+struct CheckedEntry {
+  std::string file;  // as shown in messages: FOLDER/name
+  int line = 0;
+  int column = 0;
+  std::string dir;
+  double latitude = 0.0;
+  double longitude = 0.0;
+  double altitude = 0.0;
+  std::vector<std::string> types;   // one per variant, in document order
+  std::vector<std::string> titles;  // the same variants' SimTitle texts
+};
+
+enum class Severity { kError, kWarning, kNote };
+
+struct CheckRun {
+  std::ostream* out = nullptr;
+  int files = 0;
+  int unloadedFiles = 0;
+  int errors = 0;
+  int warnings = 0;
+  int notes = 0;
+  std::vector<CheckedEntry> entries;  // in the program's load order
+  /// Index into `entries` of the first entry at each latitude and longitude.
+  std::map<std::pair<double, double>, size_t> positions;
+};
+
+/// Prints "file:line:column: error|warning|note: message" and counts it. A
+/// line of 0 (position unknown) leaves out line and column.
+void Report(CheckRun* run, const std::string& file, int line, int column, Severity severity,
+            const std::string& message);
+
+/// A number as short as it can be written and still read back the same.
+std::string FormatNumber(double value);
+
+/// "1 file", "2 files".
+std::string CountOf(size_t count, const char* singular, const char* plural);
+
+#endif  // BRINDLEWICK_CHECK_CHECK_RUN_H_

@@ -1,0 +1,66 @@
+#include "check/file_check.h"
+
+#include <string.h>
+#include <tinyxml.h>
+
+#include <vector>
+
+#include "check/entry_check.h"
+#include "os/os.h"
+#include "placement/loader.h"
+
+namespace {
+
+bool IsNamed(const TiXmlNode* node, const char* name) { return strcmp(node->Value(), name) == 0; }
+
+// A file from which nothing is read most often wraps its entries in an
+// element of its own; a file holding only Debug is fine as it is.
+void ReportNoEntries(const TiXmlDocument& document, const std::string& file, CheckRun* run) {
+  for (const TiXmlElement* top = document.FirstChildElement(); top;
+       top = top->NextSiblingElement()) {
+    if (IsNamed(top, "Debug")) continue;
+    std::string message = "no top-level SimObjectEntry: the program reads no entry from this file";
+    if (top->FirstChildElement("SimObjectEntry")) {
+      message += " (entries inside <" + std::string(top->Value()) +
+                 "> are not read; they must stand at the top level)";
+    }
+    Report(run, file, top->Row(), top->Column(), Severity::kWarning, message);
+    return;
+  }
+}
+
+}  // namespace
+
+void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
+                            const std::string& lastFile, CheckRun* run) {
+  if (HasDebugFlag(document) && !lastFile.empty()) {
+    const TiXmlNode* debug = document.FirstChild("Debug");
+    Report(run, file, debug->Row(), debug->Column(), Severity::kWarning,
+           "Debug has no effect here: only the last file, " + lastFile +
+               ", decides whether the console stays open");
+  }
+  std::vector<const TiXmlElement*> entries = EntryElements(document);
+  if (entries.empty()) ReportNoEntries(document, file, run);
+  FileCoordinates coordinates;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    CheckEntry(entries[i], static_cast<int>(i + 1), file, &coordinates, run);
+  }
+}
+
+void CheckPlacementFile(const std::string& file, const std::string& lastFile, CheckRun* run) {
+  ++run->files;
+  TiXmlDocument document(file.c_str());
+  // Columns count characters, a tab as one, as editors do when they jump to a
+  // column; the tab size changes nothing else in parsing.
+  document.SetTabSize(1);
+  bool isFolder = os::IsDirectory(file);
+  if (isFolder || !document.LoadFile()) {
+    ++run->unloadedFiles;
+    std::string why = isFolder ? "it is a folder" : document.ErrorDesc();
+    int line = isFolder ? 0 : document.ErrorRow();
+    int column = isFolder ? 0 : document.ErrorCol();
+    Report(run, file, line, column, Severity::kError, "the file does not load: " + why);
+    return;
+  }
+  CheckPlacementDocument(document, file, lastFile, run);
+}

@@ -1,0 +1,117 @@
+#include "check/geojson.h"
+
+#include <math.h>
+#include <stdio.h>
+
+#include <fstream>
+
+#include "season/season_codes.h"
+
+namespace {
+
+bool IsValidUtf8(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size()) {
+    unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = lead < 0x80                      ? 1
+                    : (lead >= 0xC2 && lead <= 0xDF) ? 2
+                    : (lead >= 0xE0 && lead <= 0xEF) ? 3
+                    : (lead >= 0xF0 && lead <= 0xF4) ? 4
+                                                     : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    for (size_t k = 1; k < length; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string Utf8FromLatin1(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out.push_back(c);
+    } else {
+      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+    }
+  }
+  return out;
+}
+
+// JSON has no NaN or infinity; a point without a usable position has none.
+std::string Geometry(const CheckedEntry& entry) {
+  if (!isfinite(entry.latitude) || !isfinite(entry.longitude)) return "null";
+  return "{\"type\": \"Point\", \"coordinates\": [" + FormatNumber(entry.longitude) + ", " +
+         FormatNumber(entry.latitude) + "]}";
+}
+
+std::string Titles(const CheckedEntry& entry, SeasonCode season) {
+  std::string list = "[";
+  for (size_t v = 0; v < entry.types.size(); ++v) {
+    if (ParseSeasonCode(entry.types[v]) != season) continue;
+    if (list.size() > 1) list += ", ";
+    list += JsonString(entry.titles[v]);
+  }
+  return list + "]";
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string utf8 = IsValidUtf8(text) ? text : Utf8FromLatin1(text);
+  std::string out = "\"";
+  for (char c : utf8) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (byte < 0x20) {
+      char escaped[8];
+      snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string GeoJsonText(const std::vector<CheckedEntry>& entries) {
+  static const struct {
+    SeasonCode season;
+    const char* key;
+  } kSeasons[] = {
+      {Summer, "SU"}, {Fall, "FA"}, {Winter, "WI"}, {HardWinter, "HW"}, {Spring, "Spring"}};
+  std::string out = "{\"type\": \"FeatureCollection\", \"features\": [";
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const CheckedEntry& entry = entries[i];
+    out += i ? ",\n" : "\n";
+    out += "  {\"type\": \"Feature\", \"geometry\": " + Geometry(entry) + ",\n";
+    out += "   \"properties\": {\"Dir\": " + JsonString(entry.dir) +
+           ", \"file\": " + JsonString(entry.file) + ", \"line\": " + std::to_string(entry.line);
+    if (isfinite(entry.altitude)) out += ", \"Alt\": " + FormatNumber(entry.altitude);
+    for (const auto& s : kSeasons) {
+      out += ", \"" + std::string(s.key) + "\": " + Titles(entry, s.season);
+    }
+    out += "}}";
+  }
+  out += "\n]}\n";
+  return out;
+}
+
+bool WriteGeoJson(const std::vector<CheckedEntry>& entries, const std::string& path) {
+  std::ofstream file(path, std::ios::binary);
+  if (!file) return false;
+  file << GeoJsonText(entries);
+  file.close();
+  return !file.fail();
+}

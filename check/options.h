@@ -1,0 +1,26 @@
+// The checker's command line.
+#ifndef BRINDLEWICK_CHECK_OPTIONS_H_
+#define BRINDLEWICK_CHECK_OPTIONS_H_
+
+#include <string>
+#include <vector>
+
+struct CheckOptions {
+  std::string folder = "Quillmar/BrindlewickV2";
+  bool preview = false;
+  std::string geojsonPath;  // empty: no GeoJSON file
+  bool help = false;
+};
+
+/// Reads the arguments (without the program name). On a mistake returns false
+/// and says what is wrong in `problem`.
+bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* options,
+                       std::string* problem);
+
+/// The short usage shown after a mistake.
+extern const char kCheckUsage[];
+
+/// Everything --help says.
+extern const char kCheckHelp[];
+
+#endif  // BRINDLEWICK_CHECK_OPTIONS_H_
