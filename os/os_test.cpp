@@ -2,11 +2,11 @@
 // POSIX emulation natively, FindFirstFileW and friends under Wine.
 #include "os/os.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/test_support.h"
 
@@ -64,16 +64,16 @@ TEST(DirectorySearch, ReportsWhyItCannotStart) {
 // so the console log matches. A matching folder is listed like a file.
 TEST(DirectorySearch, ListsMatchesInUpperCaseNameOrder) {
   TempFolder folder;
-  const char* created[] = {"zeta.xml", "b.xml",  "B2.xml",  "a.xml",     "_x.xml",
-                           "Z.xml",    "10.xml", "9.xml",   "a b.xml",   "mid.XML",
-                           "c.xml.txt", "y.xml", "readme.txt"};
+  const char* created[] = {"zeta.xml",  "b.xml",  "B2.xml",    "a.xml",   "_x.xml",
+                           "Z.xml",     "10.xml", "9.xml",     "a b.xml", "mid.XML",
+                           "c.xml.txt", "y.xml",  "readme.txt"};
   for (const char* name : created) folder.Write(std::string("Quillmar/BrindlewickV2/") + name, "");
   std::filesystem::create_directories("Quillmar/BrindlewickV2/sub.xml");
 
   Listing listing = Search(L".\\Quillmar\\BrindlewickV2\\*.xml");
-  const std::vector<std::string> expected = {"10.xml", "9.xml",   "a b.xml", "a.xml",
-                                             "b.xml",  "B2.xml",  "mid.XML", "sub.xml",
-                                             "y.xml",  "Z.xml",   "zeta.xml", "_x.xml"};
+  const std::vector<std::string> expected = {"10.xml", "9.xml",  "a b.xml",  "a.xml",
+                                             "b.xml",  "B2.xml", "mid.XML",  "sub.xml",
+                                             "y.xml",  "Z.xml",  "zeta.xml", "_x.xml"};
   EXPECT_EQ(expected, listing.names);
   EXPECT_EQ(0, listing.error);
 }
@@ -104,9 +104,9 @@ TEST(DirectorySearch, NamesArriveInTheAnsiCodePage) {
     const char* narrow;
   };
   const Case cases[] = {
-      {L"\u00e4pfel.xml", "\xe4pfel.xml"},  // in the code page
-      {L"\u0142\u00f3d\u017a.xml", "l\xf3" "dz.xml"},  // best fit: l, z
-      {L"\u8a9e.xml", "?.xml"},                         // no form at all
+      {L"\u00e4pfel.xml", "\xe4pfel.xml"},          // in the code page
+      {L"\u0142\u00f3d\u017a.xml", "l\363dz.xml"},  // best fit for the l and z
+      {L"\u8a9e.xml", "?.xml"},                     // no form at all
   };
   for (const Case& c : cases) {
     TempFolder folder;
