@@ -146,6 +146,8 @@ case_console_hiding() {
     grep -q 'Call KERNEL32.GetConsoleWindow()' "$work/c$i/err" || [ "${hides[$i]}" = 0 ] ||
       fail "${names[$i]}: hidden without asking for the console window"
   done
+  # Without the placement folder the log says why, with Windows' code.
+  grep -q $'^FindFirstFile failed (3)\r$' "$work/c3/out" || fail "no files: $(cat "$work/c3/out")"
 }
 
 case "${1:-}" in
