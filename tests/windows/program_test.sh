@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Brindlewick.exe as a Windows process under Wine. One case per call:
+#   program_test.sh CASE
+# CASE: image | refuses-without-simconnect | refuses-other-version |
+#       offline-run | console-hiding
+# Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM (the
+# exe), OFFLINE_DLL (a SimConnect.dll whose Open fails), EXAMPLES (the example
+# Quillmar folder), NATIVE (the native program, for offline-run), and Wine's own
+# WINEPREFIX, WINEDEBUG and friends.
+set -euo pipefail
+unset DISPLAY
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# A program folder: the exe, its SimConnect assembly of the given version (or
+# none) and placement files. Each file is NAME (an example file), NAME:AS (an
+# example under another name, to set the listing order) or DIR/ (a folder).
+lay_out() {
+  local folder=$1 version=$2
+  shift 2
+  mkdir -p "$folder"
+  cp "$PROGRAM" "$folder/Brindlewick.exe"
+  [ "$version" = none ] || "$here/install-private-simconnect" "$folder" "$OFFLINE_DLL" "$version"
+  [ $# -gt 0 ] || return 0
+  local placement="$folder/Quillmar/BrindlewickV2" file
+  mkdir -p "$placement"
+  for file in "$@"; do
+    case "$file" in
+      */) mkdir -p "$placement/$file" ;;
+      *:*) cp "$EXAMPLES/BrindlewickV2/${file%%:*}" "$placement/${file#*:}" ;;
+      *) cp "$EXAMPLES/BrindlewickV2/$file" "$placement/" ;;
+    esac
+  done
+}
+
+# Runs the exe in its folder; output in $folder/{out,err}, exit code echoed.
+run() {
+  local folder=$1
+  (cd "$folder" && "$WINE" Brindlewick.exe >out 2>err </dev/null) && echo 0 || echo $?
+}
+
+case_image() {
+  local dump="$work/dump"
+  "$OBJDUMP" -p "$PROGRAM" >"$dump"
+  # Only Windows' own DLLs and SimConnect.dll: the runtimes are linked in.
+  local dlls
+  dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' "$dump")
+  [ -n "$dlls" ] || fail "no imports found"
+  while read -r dll; do
+    case "${dll,,}" in
+      kernel32.dll | user32.dll | msvcrt.dll | api-ms-win-*.dll | simconnect.dll) ;;
+      *) fail "imports $dll, which Windows does not ship" ;;
+    esac
+  done <<<"$dlls"
+  grep -qx 'SimConnect.dll' <<<"$dlls" || fail "does not import SimConnect.dll"
+
+  # SimConnect.dll's exports are undecorated: no leading _ and no @N.
+  local imported expected
+  imported=$(awk '/DLL Name: SimConnect.dll/ {on=1; next} /DLL Name:/ {on=0}
+                  on && NF == 3 && $2 ~ /^[0-9]+$/ {print $3}' "$dump" | sort)
+  expected=$(printf '%s\n' SimConnect_AICreateSimulatedObject SimConnect_AIRemoveObject \
+    SimConnect_AddToDataDefinition SimConnect_CallDispatch SimConnect_Close SimConnect_Open \
+    SimConnect_RequestDataOnSimObjectType SimConnect_SubscribeToSystemEvent | sort)
+  [ "$imported" = "$expected" ] ||
+    fail "SimConnect.dll imports differ:"$'\n'"$imported"$'\n'"expected:"$'\n'"$expected"
+
+  # The manifest is resource type 24 (RT_MANIFEST), ID 1, and names the assembly.
+  sed -n '/The .rsrc Resource Directory section/,$p' "$dump" >"$work/rsrc"
+  grep -q 'Entry: ID: 0x000018' "$work/rsrc" || fail "no RT_MANIFEST resource"
+  sed -n '/ID: 0x000018/,/Leaf/p' "$work/rsrc" | grep -q 'Entry: ID: 0x000001,' ||
+    fail "the manifest is not resource 1"
+  grep -aq 'name="Microsoft.FlightSimulator.SimConnect" version="10.0.61259.0" processorArchitecture="x86" publicKeyToken="67c7c14424d61b5b"' \
+    "$PROGRAM" || fail "the manifest does not name SimConnect 10.0.61259.0"
+}
+
+# Without the assembly the loader cannot bind SimConnect.dll and the program
+# never starts: no banner, and Wine says which dependency is missing.
+expect_refused() {
+  local folder=$1 code
+  code=$(WINEDEBUG=fixme+actctx,err+module run "$folder")
+  if [ "$code" = 0 ] || [ "$code" = 1 ]; then fail "exit code $code: the program started"; fi
+  [ ! -s "$folder/out" ] || fail "printed: $(head -c 200 "$folder/out")"
+  grep -q 'Could not find dependent assembly L"Microsoft.FlightSimulator.SimConnect" (10.0.61259.0)' \
+    "$folder/err" || fail "no side-by-side error: $(cat "$folder/err")"
+  grep -q 'Library SimConnect.dll .* not found' "$folder/err" || fail "SimConnect.dll was found"
+}
+
+case_refuses_without_simconnect() {
+  lay_out "$work/p" none Airfield.xml
+  expect_refused "$work/p"
+}
+
+# The assembly must be the exact version: an FSX RTM SimConnect does not do.
+case_refuses_other_version() {
+  lay_out "$work/p" 10.0.60905.0 Airfield.xml
+  expect_refused "$work/p"
+}
+
+# With a SimConnect that cannot connect, the log is the native program's, with
+# Windows line ends, and the program ends with its one error line.
+case_offline_run() {
+  [ -x "${NATIVE:-}" ] || fail "no native program to compare with (NATIVE)"
+  lay_out "$work/win" 10.0.61259.0 Airfield.xml Harbour.xml Village.xml
+  mkdir -p "$work/native"
+  cp -r "$work/win/Quillmar" "$work/native/"
+  local code native_code
+  code=$(run "$work/win")
+  native_code=$( (cd "$work/native" && "$NATIVE" >out 2>err) && echo 0 || echo $?)
+  [ "$code" = 1 ] || fail "exit code $code, expected 1"
+  [ "$native_code" = 1 ] || fail "native exit code $native_code, expected 1"
+  printf 'Could not connect to the simulator.\r\n' | cmp -s - "$work/win/err" ||
+    fail "stderr: $(od -c "$work/win/err" | head)"
+  grep -q 'BRINDLEWICK' "$work/win/out" || fail "no banner"
+  sed -z 's/\n/\r\n/g' "$work/native/out" | cmp - "$work/win/out" ||
+    fail "stdout differs from the native program's (CRLF aside)"
+}
+
+# The log is hidden after loading unless the last file has a Debug element.
+# Without a display Wine gives the process no console window, so the relay
+# trace of the calls themselves is what can be checked.
+hide_calls() {
+  local folder=$1
+  WINEDEBUG=+relay run "$folder" >/dev/null
+  grep -c 'Call user32.ShowWindow([0-9a-f]*,00000000)' "$folder/err" || true
+}
+
+case_console_hiding() {
+  # Village.xml has a Debug element, Airfield.xml and Harbour.xml have none;
+  # the folder lists names in upper-case order.
+  local -a names=("debug last" "debug first only" "no debug" "no files" "last cannot load")
+  local -a files=("Airfield.xml Village.xml" "Village.xml:a.xml Harbour.xml:b.xml" "Harbour.xml"
+    "" "Village.xml:a.xml z.xml/")
+  local -a hides=(0 1 1 0 1)
+  local i calls
+  for i in "${!names[@]}"; do
+    # shellcheck disable=SC2086
+    lay_out "$work/c$i" 10.0.61259.0 ${files[$i]}
+    calls=$(hide_calls "$work/c$i")
+    [ "$calls" = "${hides[$i]}" ] || fail "${names[$i]}: $calls ShowWindow(SW_HIDE) calls, expected ${hides[$i]}"
+    grep -q 'Call KERNEL32.GetConsoleWindow()' "$work/c$i/err" || [ "${hides[$i]}" = 0 ] ||
+      fail "${names[$i]}: hidden without asking for the console window"
+  done
+  # Without the placement folder the log says why, with Windows' code.
+  grep -q $'^FindFirstFile failed (3)\r$' "$work/c3/out" || fail "no files: $(cat "$work/c3/out")"
+}
+
+case "${1:-}" in
+  image) case_image ;;
+  refuses-without-simconnect) case_refuses_without_simconnect ;;
+  refuses-other-version) case_refuses_other_version ;;
+  offline-run) case_offline_run ;;
+  console-hiding) case_console_hiding ;;
+  *) fail "unknown case '${1:-}'" ;;
+esac
+echo "ok: $1"
