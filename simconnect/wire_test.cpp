@@ -124,7 +124,8 @@ struct Feed {
       wire::Next next = wire::NextMessage(&inbox, &message, &size);
       if (next == wire::Next::kMalformed) malformed = true;
       if (next != wire::Next::kMessage) break;
-      ASSERT_EQ(message->dwSize, size);
+      DWORD declared = message->dwSize;  // packed: copy before gtest binds a reference
+      ASSERT_EQ(declared, size);
       sizes.push_back(size);
     }
   }
