@@ -1,7 +1,8 @@
 // node-simconnect, written by others, as a client of our stand-in simulator:
 // if both sides agree on every byte, this walk through the session passes.
-// Needs SIM_STANDIN (path of build/sim-standin) and node-simconnect installed
-// here by scripts/install-interop; exits 77 (skipped) when the package is missing.
+// Run as: node standin_interop.test.mjs PATH/TO/sim-standin (or set SIM_STANDIN).
+// node-simconnect is installed here by scripts/install-interop; without it
+// the script exits 77, which CTest counts as skipped.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
@@ -18,8 +19,8 @@ try {
 }
 const { open, Protocol, InitPosition, SimConnectDataType, SimObjectType } = simconnect;
 
-const program = process.env.SIM_STANDIN;
-assert.ok(program && existsSync(program), 'set SIM_STANDIN to the stand-in program');
+const program = process.argv[2] ?? process.env.SIM_STANDIN;
+assert.ok(program && existsSync(program), 'name the stand-in program as the first argument');
 
 const SCENARIO = 'launch 10; objects 1; objects 0; flight 12; settle; quit';
 const REFUSED = 'Refused Tree';

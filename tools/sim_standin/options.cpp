@@ -33,8 +33,7 @@ bool ParseNumber(const std::string& text, unsigned long limit, unsigned long* va
 
 }  // namespace
 
-bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
-                  std::string* error) {
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
     if (name == "--help" || name == "-h") {

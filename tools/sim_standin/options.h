@@ -24,8 +24,7 @@ extern const char kUsage[];
 
 /// Reads the arguments after the program name. On a mistake returns false
 /// and puts what to fix into `error`.
-bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
-                  std::string* error);
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error);
 
 }  // namespace standin
 

@@ -7,13 +7,20 @@ namespace standin {
 
 size_t FixedPacketSize(uint32_t function) {
   switch (function) {
-    case kFunctionOpen: return 296;
-    case kFunctionAddToDataDefinition: return 544;
-    case kFunctionRequestDataOnSimObjectType: return 32;
-    case kFunctionSubscribeToSystemEvent: return 276;
-    case kFunctionAICreateSimulatedObject: return 332;
-    case kFunctionAIRemoveObject: return 24;
-    default: return 0;
+    case kFunctionOpen:
+      return 296;
+    case kFunctionAddToDataDefinition:
+      return 544;
+    case kFunctionRequestDataOnSimObjectType:
+      return 32;
+    case kFunctionSubscribeToSystemEvent:
+      return 276;
+    case kFunctionAICreateSimulatedObject:
+      return 332;
+    case kFunctionAIRemoveObject:
+      return 24;
+    default:
+      return 0;
   }
 }
 
@@ -123,11 +130,16 @@ ClientPacket DecodePacket(const uint8_t* data, size_t size) {
 
 size_t DataTypeSize(uint32_t type) {
   switch (type) {
-    case kDataTypeInt32: return 4;
-    case kDataTypeInt64: return 8;
-    case kDataTypeFloat32: return 4;
-    case kDataTypeFloat64: return 8;
-    default: return 0;
+    case kDataTypeInt32:
+      return 4;
+    case kDataTypeInt64:
+      return 8;
+    case kDataTypeFloat32:
+      return 4;
+    case kDataTypeFloat64:
+      return 8;
+    default:
+      return 0;
   }
 }
 
@@ -157,10 +169,10 @@ struct Encoder {
 
   uint32_t operator()(const RecvOpen& m) const {
     PutFixedString(body, m.applicationName, 256);
-    for (uint32_t v : {m.applicationVersionMajor, m.applicationVersionMinor,
-                       m.applicationBuildMajor, m.applicationBuildMinor,
-                       m.simConnectVersionMajor, m.simConnectVersionMinor,
-                       m.simConnectBuildMajor, m.simConnectBuildMinor, 0u, 0u}) {
+    for (uint32_t v :
+         {m.applicationVersionMajor, m.applicationVersionMinor, m.applicationBuildMajor,
+          m.applicationBuildMinor, m.simConnectVersionMajor, m.simConnectVersionMinor,
+          m.simConnectBuildMajor, m.simConnectBuildMinor, 0u, 0u}) {
       PutU32(body, v);
     }
     return kRecvOpen;
@@ -202,30 +214,63 @@ std::vector<uint8_t> EncodeMessage(const ServerMessage& message, uint32_t versio
 }
 
 const char* ExceptionName(uint32_t exception) {
-  static const char* const kNames[] = {
-      "NONE", "ERROR", "SIZE_MISMATCH", "UNRECOGNIZED_ID", "UNOPENED", "VERSION_MISMATCH",
-      "TOO_MANY_GROUPS", "NAME_UNRECOGNIZED", "TOO_MANY_EVENT_NAMES", "EVENT_ID_DUPLICATE",
-      "TOO_MANY_MAPS", "TOO_MANY_OBJECTS", "TOO_MANY_REQUESTS", "WEATHER_INVALID_PORT",
-      "WEATHER_INVALID_METAR", "WEATHER_UNABLE_TO_GET_OBSERVATION",
-      "WEATHER_UNABLE_TO_CREATE_STATION", "WEATHER_UNABLE_TO_REMOVE_STATION",
-      "INVALID_DATA_TYPE", "INVALID_DATA_SIZE", "DATA_ERROR", "INVALID_ARRAY",
-      "CREATE_OBJECT_FAILED", "LOAD_FLIGHTPLAN_FAILED", "OPERATION_INVALID_FOR_OBJECT_TYPE",
-      "ILLEGAL_OPERATION", "ALREADY_SUBSCRIBED", "INVALID_ENUM", "DEFINITION_ERROR",
-      "DUPLICATE_ID", "DATUM_ID", "OUT_OF_BOUNDS", "ALREADY_CREATED",
-      "OBJECT_OUTSIDE_REALITY_BUBBLE", "OBJECT_CONTAINER", "OBJECT_AI", "OBJECT_ATC",
-      "OBJECT_SCHEDULE"};
+  static const char* const kNames[] = {"NONE",
+                                       "ERROR",
+                                       "SIZE_MISMATCH",
+                                       "UNRECOGNIZED_ID",
+                                       "UNOPENED",
+                                       "VERSION_MISMATCH",
+                                       "TOO_MANY_GROUPS",
+                                       "NAME_UNRECOGNIZED",
+                                       "TOO_MANY_EVENT_NAMES",
+                                       "EVENT_ID_DUPLICATE",
+                                       "TOO_MANY_MAPS",
+                                       "TOO_MANY_OBJECTS",
+                                       "TOO_MANY_REQUESTS",
+                                       "WEATHER_INVALID_PORT",
+                                       "WEATHER_INVALID_METAR",
+                                       "WEATHER_UNABLE_TO_GET_OBSERVATION",
+                                       "WEATHER_UNABLE_TO_CREATE_STATION",
+                                       "WEATHER_UNABLE_TO_REMOVE_STATION",
+                                       "INVALID_DATA_TYPE",
+                                       "INVALID_DATA_SIZE",
+                                       "DATA_ERROR",
+                                       "INVALID_ARRAY",
+                                       "CREATE_OBJECT_FAILED",
+                                       "LOAD_FLIGHTPLAN_FAILED",
+                                       "OPERATION_INVALID_FOR_OBJECT_TYPE",
+                                       "ILLEGAL_OPERATION",
+                                       "ALREADY_SUBSCRIBED",
+                                       "INVALID_ENUM",
+                                       "DEFINITION_ERROR",
+                                       "DUPLICATE_ID",
+                                       "DATUM_ID",
+                                       "OUT_OF_BOUNDS",
+                                       "ALREADY_CREATED",
+                                       "OBJECT_OUTSIDE_REALITY_BUBBLE",
+                                       "OBJECT_CONTAINER",
+                                       "OBJECT_AI",
+                                       "OBJECT_ATC",
+                                       "OBJECT_SCHEDULE"};
   return exception < std::size(kNames) ? kNames[exception] : "UNKNOWN";
 }
 
 const char* FunctionName(uint32_t function) {
   switch (function) {
-    case kFunctionOpen: return "Open";
-    case kFunctionAddToDataDefinition: return "AddToDataDefinition";
-    case kFunctionRequestDataOnSimObjectType: return "RequestDataOnSimObjectType";
-    case kFunctionSubscribeToSystemEvent: return "SubscribeToSystemEvent";
-    case kFunctionAICreateSimulatedObject: return "AICreateSimulatedObject";
-    case kFunctionAIRemoveObject: return "AIRemoveObject";
-    default: return "Unknown";
+    case kFunctionOpen:
+      return "Open";
+    case kFunctionAddToDataDefinition:
+      return "AddToDataDefinition";
+    case kFunctionRequestDataOnSimObjectType:
+      return "RequestDataOnSimObjectType";
+    case kFunctionSubscribeToSystemEvent:
+      return "SubscribeToSystemEvent";
+    case kFunctionAICreateSimulatedObject:
+      return "AICreateSimulatedObject";
+    case kFunctionAIRemoveObject:
+      return "AIRemoveObject";
+    default:
+      return "Unknown";
   }
 }
 

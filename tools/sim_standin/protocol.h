@@ -117,10 +117,9 @@ struct AIRemoveObjectPacket {
 /// A function the stand-in does not serve; only the header is kept.
 struct UnknownPacket {};
 
-using PacketBody =
-    std::variant<OpenPacket, AddToDataDefinitionPacket, RequestDataOnSimObjectTypePacket,
-                 SubscribeToSystemEventPacket, AICreateSimulatedObjectPacket,
-                 AIRemoveObjectPacket, UnknownPacket>;
+using PacketBody = std::variant<OpenPacket, AddToDataDefinitionPacket,
+                                RequestDataOnSimObjectTypePacket, SubscribeToSystemEventPacket,
+                                AICreateSimulatedObjectPacket, AIRemoveObjectPacket, UnknownPacket>;
 
 struct ClientPacket {
   ClientHeader header;

@@ -74,8 +74,8 @@ std::string ParseStep(const std::vector<std::string>& words, Step* step) {
   } else if (verb == "objects") {
     step->kind = StepKind::kObjects;
     if (!ParseCount(argument, kMaxObjects, &step->number)) {
-      advice = "objects needs a count from 0 to " + std::to_string(kMaxObjects) +
-               ", e.g. \"objects 2\"";
+      advice =
+          "objects needs a count from 0 to " + std::to_string(kMaxObjects) + ", e.g. \"objects 2\"";
     }
   } else if (verb == "delay-ids") {
     step->kind = StepKind::kDelayIds;
@@ -110,8 +110,7 @@ bool ParseScenario(const std::string& text, std::vector<Step>* steps, std::strin
     std::string where = "scenario step " + std::to_string(number) + " \"" + shown + "\": ";
     if (!steps->empty() &&
         (steps->back().kind == StepKind::kQuit || steps->back().kind == StepKind::kVanish)) {
-      *error = where + "nothing can follow " + DescribeStep(steps->back()) +
-               ", which ends the run";
+      *error = where + "nothing can follow " + DescribeStep(steps->back()) + ", which ends the run";
       return false;
     }
     Step step;
@@ -130,14 +129,22 @@ std::string DescribeStep(const Step& step) {
   std::snprintf(month, sizeof month, "%g", step.month);
   std::string number = std::to_string(step.number);
   switch (step.kind) {
-    case StepKind::kLaunch: return std::string("launch ") + month;
-    case StepKind::kFlight: return std::string("flight ") + month;
-    case StepKind::kWait: return "wait " + number;
-    case StepKind::kSettle: return "settle " + number;
-    case StepKind::kObjects: return "objects " + number;
-    case StepKind::kDelayIds: return "delay-ids " + number;
-    case StepKind::kQuit: return "quit";
-    case StepKind::kVanish: return "vanish";
+    case StepKind::kLaunch:
+      return std::string("launch ") + month;
+    case StepKind::kFlight:
+      return std::string("flight ") + month;
+    case StepKind::kWait:
+      return "wait " + number;
+    case StepKind::kSettle:
+      return "settle " + number;
+    case StepKind::kObjects:
+      return "objects " + number;
+    case StepKind::kDelayIds:
+      return "delay-ids " + number;
+    case StepKind::kQuit:
+      return "quit";
+    case StepKind::kVanish:
+      return "vanish";
   }
   return "";
 }

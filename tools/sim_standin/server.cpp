@@ -262,8 +262,8 @@ bool Server::RunStep(const Step& step, Clock::time_point now, std::string* remar
       size_t standing = client_.session.objects.size();
       if (standing == step.number) return true;
       if (elapsed < kConditionLimitMs) return false;
-      *remark = "  (gave up after " + std::to_string(kConditionLimitMs) + " ms: " +
-                std::to_string(standing) + " objects standing, not " +
+      *remark = "  (gave up after " + std::to_string(kConditionLimitMs) +
+                " ms: " + std::to_string(standing) + " objects standing, not " +
                 std::to_string(step.number) + ")\n";
       return true;
     }
@@ -278,7 +278,6 @@ bool Server::RunStep(const Step& step, Clock::time_point now, std::string* remar
       return true;
     case StepKind::kVanish:
       client_.held.clear();
-      client_.out.clear();
       client_.ending = Ending::kVanish;
       return true;
   }
@@ -298,8 +297,8 @@ void Server::AdvanceScenario(Clock::time_point now) {
     std::string text = DescribeStep(step);
     std::printf("client %d: step %zu at %llu ms: %s\n%s  standing:\n%s", client_.number,
                 client_.nextStep + 1,
-                static_cast<unsigned long long>(MsBetween(client_.playStart, now)),
-                text.c_str(), remark.c_str(), FormatObjects(client_.session.objects).c_str());
+                static_cast<unsigned long long>(MsBetween(client_.playStart, now)), text.c_str(),
+                remark.c_str(), FormatObjects(client_.session.objects).c_str());
     transcript_.Note(Now(), client_.number, "step", text);
     ++client_.nextStep;
     client_.stepStarted = false;
@@ -321,8 +320,9 @@ void Server::Flush() {
   }
   client_.out.erase(client_.out.begin(), client_.out.begin() + static_cast<std::ptrdiff_t>(sent));
   if (client_.out.size() > kMaxQueuedBytes) {
-    EndClient("drop", "dropped: it has left over " + std::to_string(kMaxQueuedBytes) +
-                          " bytes unread");
+    client_.out.clear();
+    EndClient("drop",
+              "dropped: it has left over " + std::to_string(kMaxQueuedBytes) + " bytes unread");
   }
 }
 
@@ -330,17 +330,26 @@ void Server::Flush() {
 // in the scenario also ends the run.
 void Server::EndClient(const std::string& kind, const std::string& how) {
   if (client_.fd < 0) return;
-  if (client_.ending == Ending::kQuit && client_.out.empty()) {
+  // What was already answered still goes out, as far as the socket takes it.
+  if (!client_.out.empty()) {
+    send(client_.fd, client_.out.data(), client_.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    client_.out.clear();
+  }
+  uint8_t discard[4096];
+  if (client_.ending == Ending::kQuit) {
     // Let the client read QUIT and hang up first; closing with its data
     // unread would reset the connection and could lose the message.
     shutdown(client_.fd, SHUT_WR);
     pollfd waiting{client_.fd, POLLIN, 0};
     auto deadline = Clock::now() + std::chrono::milliseconds(kLingerMs);
-    uint8_t discard[4096];
     while (Clock::now() < deadline &&
            poll(&waiting, 1, static_cast<int>(MsBetween(Clock::now(), deadline)) + 1) > 0) {
       if (recv(client_.fd, discard, sizeof discard, 0) <= 0) break;
     }
+  }
+  // Unread bytes at close would reset the connection, and the reset can
+  // overtake what we sent last; take in what has already arrived.
+  for (int i = 0; i < 64 && recv(client_.fd, discard, sizeof discard, MSG_DONTWAIT) > 0; ++i) {
   }
   close(client_.fd);
   client_.fd = -1;
@@ -381,7 +390,8 @@ int Server::Run() {
   if (!Listen()) return 1;
   while (!finished_) {
     Clock::time_point now = Clock::now();
-    if (options_.timeoutSeconds > 0 && now >= started_ + std::chrono::seconds(options_.timeoutSeconds)) {
+    if (options_.timeoutSeconds > 0 &&
+        now >= started_ + std::chrono::seconds(options_.timeoutSeconds)) {
       std::printf("sim-standin: timed out after %u s\n", options_.timeoutSeconds);
       if (client_.fd >= 0) EndClient("close", "hung up: time out");
       return 3;

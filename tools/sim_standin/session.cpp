@@ -15,8 +15,7 @@ constexpr uint32_t kNewestProtocol = 4;
 constexpr uint32_t kOldestProtocol = 2;
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -42,8 +41,8 @@ struct Handler {
       out->push_back(Refuse(packet, kExceptionIllegalOperation, kUnknownIndex));
       return Verdict::kKeep;
     }
-    bool magicOk = open.magic[0] == 0 && open.magic[1] == 'X' && open.magic[2] == 'S' &&
-                   open.magic[3] == 'F';
+    bool magicOk =
+        open.magic[0] == 0 && open.magic[1] == 'X' && open.magic[2] == 'S' && open.magic[3] == 'F';
     uint32_t protocol = packet.header.version;
     if (protocol < kOldestProtocol || protocol > kNewestProtocol || !magicOk) {
       // A client that wants another simulator retries on a new connection.
@@ -137,9 +136,7 @@ struct Handler {
     return Verdict::kKeep;
   }
 
-  Verdict operator()(const UnknownPacket&) {
-    return Fail(kExceptionUnrecognizedId, kUnknownIndex);
-  }
+  Verdict operator()(const UnknownPacket&) { return Fail(kExceptionUnrecognizedId, kUnknownIndex); }
 
   Verdict Fail(uint32_t exception, uint32_t index) {
     out->push_back(Refuse(packet, exception, index));
@@ -150,12 +147,30 @@ struct Handler {
 }  // namespace
 
 bool IsKnownSystemEvent(const std::string& name) {
-  static const char* const kNames[] = {
-      "1sec",         "4sec",          "6Hz",        "AircraftLoaded", "Crashed",
-      "CrashReset",   "FlightLoaded",  "FlightSaved", "FlightPlanActivated",
-      "FlightPlanDeactivated", "Frame", "ObjectAdded", "ObjectRemoved", "Pause",
-      "Paused",       "PauseFrame",    "PositionChanged", "Sim", "SimStart", "SimStop",
-      "Sound",        "Unpaused",      "View",       "WeatherModeChanged"};
+  static const char* const kNames[] = {"1sec",
+                                       "4sec",
+                                       "6Hz",
+                                       "AircraftLoaded",
+                                       "Crashed",
+                                       "CrashReset",
+                                       "FlightLoaded",
+                                       "FlightSaved",
+                                       "FlightPlanActivated",
+                                       "FlightPlanDeactivated",
+                                       "Frame",
+                                       "ObjectAdded",
+                                       "ObjectRemoved",
+                                       "Pause",
+                                       "Paused",
+                                       "PauseFrame",
+                                       "PositionChanged",
+                                       "Sim",
+                                       "SimStart",
+                                       "SimStop",
+                                       "Sound",
+                                       "Unpaused",
+                                       "View",
+                                       "WeatherModeChanged"};
   for (const char* known : kNames) {
     if (EqualNoCase(name, known)) return true;
   }
@@ -179,9 +194,8 @@ std::string FormatObjects(const std::vector<SimObject>& objects) {
   std::string text;
   for (const SimObject& object : objects) {
     char line[160];
-    std::snprintf(line, sizeof line, " lat %.6f lon %.6f alt %.2f ft\n",
-                  object.position.latitude, object.position.longitude,
-                  object.position.altitude);
+    std::snprintf(line, sizeof line, " lat %.6f lon %.6f alt %.2f ft\n", object.position.latitude,
+                  object.position.longitude, object.position.altitude);
     text += "    " + std::to_string(object.id) + " \"" + object.title + "\"" + line;
   }
   return text;

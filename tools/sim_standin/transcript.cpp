@@ -10,11 +10,21 @@ std::string JsonString(const std::string& text) {
   std::string json = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '"': json += "\\\""; break;
-      case '\\': json += "\\\\"; break;
-      case '\n': json += "\\n"; break;
-      case '\r': json += "\\r"; break;
-      case '\t': json += "\\t"; break;
+      case '"':
+        json += "\\\"";
+        break;
+      case '\\':
+        json += "\\\\";
+        break;
+      case '\n':
+        json += "\\n";
+        break;
+      case '\r':
+        json += "\\r";
+        break;
+      case '\t':
+        json += "\\t";
+        break;
       default:
         if (c < 0x20 || c >= 0x7F) {
           char escape[8];
@@ -124,12 +134,10 @@ struct MessageFields {
     line->Text("kind", "OPEN")
         .Unsigned("id", kRecvOpen)
         .Text("application_name", m.applicationName)
-        .Text("application_version",
-              Version(m.applicationVersionMajor, m.applicationVersionMinor,
-                      m.applicationBuildMajor, m.applicationBuildMinor))
-        .Text("simconnect_version",
-              Version(m.simConnectVersionMajor, m.simConnectVersionMinor,
-                      m.simConnectBuildMajor, m.simConnectBuildMinor));
+        .Text("application_version", Version(m.applicationVersionMajor, m.applicationVersionMinor,
+                                             m.applicationBuildMajor, m.applicationBuildMinor))
+        .Text("simconnect_version", Version(m.simConnectVersionMajor, m.simConnectVersionMinor,
+                                            m.simConnectBuildMajor, m.simConnectBuildMinor));
   }
   void operator()(const RecvQuit&) const { line->Text("kind", "QUIT").Unsigned("id", kRecvQuit); }
   void operator()(const RecvEvent& m) const {
