@@ -164,7 +164,7 @@ void Server::ReadFromClient() {
   if (count < 0) return;
   client_.lastPacket = Clock::now();
   client_.in.insert(client_.in.end(), chunk, chunk + count);
-  if (!HandleBytes()) return;
+  HandleBytes();
 }
 
 // Handles every whole packet in the receive buffer. False when the client
@@ -211,8 +211,11 @@ void Server::Queue(const ServerMessage& message) {
 
 void Server::QueueFromPacket(std::vector<ServerMessage>* messages) {
   for (const ServerMessage& message : *messages) {
+    // Past kMaxObjects held answers, the rest go out at once: a client that
+    // creates and removes in a loop cannot make the queue grow without end.
     bool late = std::holds_alternative<RecvAssignedObjectId>(message) &&
-                (client_.delayIdsMs > 0 || !client_.held.empty());
+                (client_.delayIdsMs > 0 || !client_.held.empty()) &&
+                client_.held.size() < kMaxObjects;
     if (late) {
       auto due = Clock::now() + std::chrono::milliseconds(client_.delayIdsMs);
       if (!client_.held.empty()) due = std::max(due, client_.held.back().due);
@@ -278,6 +281,7 @@ bool Server::RunStep(const Step& step, Clock::time_point now, std::string* remar
       return true;
     case StepKind::kVanish:
       client_.held.clear();
+      client_.closing = true;
       client_.ending = Ending::kVanish;
       return true;
   }

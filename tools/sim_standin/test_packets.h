@@ -1,5 +1,5 @@
-// Client packets for the stand-in's tests, laid out as the fact sheet of the
-// wire protocol gives them (FSX SP2, protocol 4).
+// Client packets for the stand-in's tests, laid out as an FSX SP2 client
+// (protocol 4) sends them.
 #ifndef BRINDLEWICK_TOOLS_SIM_STANDIN_TEST_PACKETS_H_
 #define BRINDLEWICK_TOOLS_SIM_STANDIN_TEST_PACKETS_H_
 

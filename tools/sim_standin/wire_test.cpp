@@ -61,19 +61,5 @@ TEST(Wire, ReadingPastTheEndGivesZerosAndIsNoticed) {
   EXPECT_EQ(reader.FixedString(256), "");
 }
 
-TEST(Wire, ClientHeaderMasksTheHighNibbleOfTheType) {
-  // Open, send id 1, as the real library sends it.
-  Bytes bytes = {0x28, 0x01, 0, 0, 0x04, 0, 0, 0, 0x01, 0, 0, 0xF0, 0x01, 0, 0, 0};
-  ClientHeader header = GetClientHeader(bytes.data());
-  EXPECT_EQ(header.size, 296u);
-  EXPECT_EQ(header.version, 4u);
-  EXPECT_EQ(header.function, 1u);
-  EXPECT_EQ(header.rawType, 0xF0000001u);
-  EXPECT_EQ(header.sendId, 1u);
-  EXPECT_EQ(MakeClientPacket(1, 4, 1, Bytes(280, 0)).size(), 296u);
-  EXPECT_TRUE(
-      std::equal(bytes.begin(), bytes.end(), MakeClientPacket(1, 4, 1, Bytes(280)).begin()));
-}
-
 }  // namespace
 }  // namespace standin
