@@ -22,7 +22,8 @@ const { open, Protocol, InitPosition, SimConnectDataType, SimObjectType } = simc
 const program = process.argv[2] ?? process.env.SIM_STANDIN;
 assert.ok(program && existsSync(program), 'name the stand-in program as the first argument');
 
-const SCENARIO = 'launch 10; objects 1; objects 0; flight 12; settle; quit';
+// Each step waits on the client where it can, so no timing decides the outcome.
+const SCENARIO = 'launch 10; objects 1; objects 0; flight 12; objects 1; quit';
 const REFUSED = 'Refused Tree';
 const UNUSED = 0xffffffff;
 
@@ -124,6 +125,11 @@ test('node-simconnect runs a whole session against the stand-in', async (t) => {
   data = await reply;
   assert.equal(data.data.readFloat64(), 12);
 
+  // A new object standing is the stand-in's cue to quit.
+  const second = next(handle, 'assignedObjectID', (a) => a.requestID === 10);
+  handle.aICreateSimulatedObject('Second Tree', position, 10);
+  const secondId = (await second).objectID;
+  assert.ok(secondId > objectId, 'object ids only grow');
   await quit;
   handle.close();
   await closed;
@@ -138,7 +144,8 @@ test('node-simconnect runs a whole session against the stand-in', async (t) => {
   const creation = lines.find((l) => l.dir === 'in' && l.title === 'Interop Tree');
   assert.deepEqual([creation.latitude, creation.longitude, creation.altitude, creation.on_ground],
     [47.25, -122.5, 350, 1]);
-  assert.match(account, /client 1: left standing:\n {4}\(none\)\n/);
+  assert.ok(account.includes(`client 1: left standing:\n    ${secondId} "Second Tree" ` +
+    'lat 47.250000 lon -122.500000 alt 350.00 ft\n'), account);
 });
 
 function pick(exception) {

@@ -219,7 +219,7 @@ TEST(StandInProcess, RefusesAnotherDialectAndHangsUp) {
 }
 
 TEST(StandInProcess, PlaysTheScenarioAndReportsWhatStands) {
-  StandIn sim({"--scenario", "launch 4; objects 1; flight 8; settle 100; quit"});
+  StandIn sim({"--scenario", "launch 4; objects 1; flight 8; objects 2; quit"});
   Connection client(sim.port());
   client.Send(test::OpenPacketBytes(0));
   ASSERT_EQ(client.Receive().size(), 308u);
@@ -242,6 +242,8 @@ TEST(StandInProcess, PlaysTheScenarioAndReportsWhatStands) {
   EXPECT_EQ(U32At(event, 12), kUnknownGroup);
   client.Send(test::RequestDataBytes(5, 0, 1));
   EXPECT_EQ(F64At(client.Receive(), 40), 8.0);
+  client.Send(test::CreateBytes(6, "Birch Tree", 3));
+  EXPECT_EQ(U32At(client.Receive(), 16), 1001u);
 
   Bytes quit = client.Receive();
   EXPECT_EQ(quit.size(), 12u);
@@ -251,7 +253,8 @@ TEST(StandInProcess, PlaysTheScenarioAndReportsWhatStands) {
   EXPECT_EQ(sim.Wait(), 0);
   std::string output = sim.Output();
   EXPECT_NE(output.find("client 1: step 5 at "), std::string::npos) << output;
-  EXPECT_NE(output.find("ms: quit\n  standing:\n    1000 \"Oak Tree\""), std::string::npos);
+  EXPECT_NE(output.find("ms: quit\n  standing:\n    1000 \"Oak Tree\""), std::string::npos)
+      << output;
   EXPECT_NE(output.find("client 1: left standing:\n    1000 \"Oak Tree\" lat 47.500000 lon "
                         "-122.250000 alt 300.00 ft\n"),
             std::string::npos)
