@@ -1,0 +1,80 @@
+#include "tools/sim_standin/options.h"
+
+#include <cstdlib>
+
+namespace standin {
+
+const char kUsage[] =
+    "usage: sim-standin [--port N] [--port-file FILE] [--scenario STEPS]\n"
+    "                   [--refuse TITLE]... [--transcript FILE] [--timeout SECONDS]\n"
+    "\n"
+    "A stand-in for FSX that speaks SimConnect (FSX SP2) on 127.0.0.1, one client\n"
+    "at a time.\n"
+    "  --port N           port to listen on; 0 (default) picks a free one\n"
+    "  --port-file FILE   write the port, once listening, to FILE\n"
+    "  --scenario STEPS   what the simulator does after each client's Open, e.g.\n"
+    "                     \"launch 10; wait 500; flight 12; settle; objects 3; quit\"\n"
+    "                     steps: launch M, flight M, wait MS, settle [MS], objects N,\n"
+    "                     delay-ids MS, quit, vanish\n"
+    "  --refuse TITLE     creating an object with this title fails (repeatable)\n"
+    "  --transcript FILE  log every packet and message, decoded, as JSON lines\n"
+    "  --timeout SECONDS  give up after this long (exit status 3)\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, unsigned long limit, unsigned long* value) {
+  if (text.empty() || text.size() > 9) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *value = std::strtoul(text.c_str(), nullptr, 10);
+  return *value <= limit;
+}
+
+}  // namespace
+
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    if (name == "--help" || name == "-h") {
+      options->help = true;
+      continue;
+    }
+    bool known = name == "--port" || name == "--port-file" || name == "--scenario" ||
+                 name == "--refuse" || name == "--transcript" || name == "--timeout";
+    if (!known) {
+      *error = "unknown option \"" + name + "\"; see --help";
+      return false;
+    }
+    if (i + 1 >= arguments.size()) {
+      *error = name + " needs a value; see --help";
+      return false;
+    }
+    const std::string& value = arguments[++i];
+    unsigned long number = 0;
+    if (name == "--port") {
+      if (!ParseNumber(value, 65535, &number)) {
+        *error = "--port needs a number from 0 to 65535, not \"" + value + "\"";
+        return false;
+      }
+      options->port = static_cast<uint16_t>(number);
+    } else if (name == "--timeout") {
+      if (!ParseNumber(value, 86400, &number)) {
+        *error = "--timeout needs seconds from 0 to 86400, not \"" + value + "\"";
+        return false;
+      }
+      options->timeoutSeconds = static_cast<uint32_t>(number);
+    } else if (name == "--port-file") {
+      options->portFile = value;
+    } else if (name == "--transcript") {
+      options->transcriptFile = value;
+    } else if (name == "--refuse") {
+      options->refusedTitles.push_back(value);
+    } else if (!ParseScenario(value, &options->scenario, error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace standin

@@ -1,0 +1,31 @@
+// The stand-in's command line.
+#ifndef BRINDLEWICK_TOOLS_SIM_STANDIN_OPTIONS_H_
+#define BRINDLEWICK_TOOLS_SIM_STANDIN_OPTIONS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/sim_standin/scenario.h"
+
+namespace standin {
+
+struct Options {
+  uint16_t port = 0;  // 0: the system picks a free one
+  std::string portFile;
+  std::string transcriptFile;
+  std::vector<Step> scenario;
+  std::vector<std::string> refusedTitles;
+  uint32_t timeoutSeconds = 0;  // 0: run until the scenario ends the run
+  bool help = false;
+};
+
+extern const char kUsage[];
+
+/// Reads the arguments after the program name. On a mistake returns false
+/// and puts what to fix into `error`.
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error);
+
+}  // namespace standin
+
+#endif  // BRINDLEWICK_TOOLS_SIM_STANDIN_OPTIONS_H_
