@@ -24,6 +24,8 @@ import sys
 import tempfile
 import time
 
+# The stories are imported from beside this file; no bytecode in the source tree.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from stories import SCENERY, SCENERY_FILE, STORIES  # noqa: E402
 
@@ -315,9 +317,7 @@ def main():
         try:
             run.play(work)
         finally:
-            if args.keep:
-                print("  working folder kept: %s" % work)
-            else:
+            if not args.keep:
                 shutil.rmtree(work, ignore_errors=True)
         elapsed = time.monotonic() - started
         lag = getattr(run, "lag", None)
@@ -329,6 +329,8 @@ def main():
                 print("  " + text.replace("\n", "\n  "))
         else:
             print("ok   %s (%.1f s%s): %s" % (story["name"], elapsed, ended, story["about"]))
+        if args.keep:
+            print("  working folder kept: %s" % work)
     if failed:
         print("failed: %s" % " ".join(failed))
         return 1
