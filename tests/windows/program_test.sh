@@ -2,7 +2,7 @@
 # Brindlewick.exe as a Windows process under Wine. One case per call:
 #   program_test.sh CASE
 # CASE: image | refuses-without-simconnect | refuses-other-version |
-#       offline-run | network-run | console-hiding
+#       offline-run | network-run | network-refused | console-hiding
 # Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM (the
 # exe), OFFLINE_DLL (a SimConnect.dll whose Open fails), NETWORK_DLL (our
 # network client as SimConnect.dll), EXAMPLES (the example Quillmar folder),
@@ -186,6 +186,47 @@ case_network_run() {
     fail "stdout differs from the native program's (CRLF aside)"
 }
 
+# Where SimConnect.cfg leads nowhere, or is wrong, the exe fails as the native
+# program does: the same exit code and the same error lines (CRLF aside).
+case_network_refused() {
+  [ -x "${NATIVE:-}" ] || fail "no native program to compare with (NATIVE)"
+  [ -x "${STANDIN:-}" ] || fail "no stand-in simulator (STANDIN)"
+  # A port that was free a moment ago: the stand-in's, once it has gone.
+  "$STANDIN" --port-file "$work/port" --timeout 60 >/dev/null &
+  standin=$!
+  local waited=0
+  until [ -s "$work/port" ]; do ((++waited < 200)) || fail "the stand-in wrote no port"; sleep 0.05; done
+  kill "$standin"
+  wait "$standin" || true
+  standin=""
+  local port
+  port=$(cat "$work/port")
+  # The stand-in listens on IPv4 only, so ::1 refuses as well.
+  local -a names=("closed port" "IPv6 loopback" "not an address" "IPv4 address as IPv6" "port 0")
+  local -a configs=("Address=127.0.0.1
+Port=$port" "Protocol=Ipv6
+Address=::1
+Port=$port" "Address=simulator.local
+Port=$port" "Protocol=Ipv6
+Address=127.0.0.1" "Port=0")
+  local i native_code code
+  SIMCONNECT_DLL=$NETWORK_DLL lay_out "$work/win" 10.0.61259.0 Airfield.xml
+  mkdir -p "$work/native"
+  cp -r "$work/win/Quillmar" "$work/native/"
+  for i in "${!names[@]}"; do
+    printf '[SimConnect]\n%s\n' "${configs[$i]}" | tee "$work/native/SimConnect.cfg" \
+      >"$work/win/SimConnect.cfg"
+    native_code=$( (cd "$work/native" && "$NATIVE" >out 2>err </dev/null) && echo 0 || echo $?)
+    code=$(run "$work/win")
+    [ "$native_code" = 1 ] || fail "${names[$i]}: native exit code $native_code, expected 1"
+    [ "$code" = 1 ] || fail "${names[$i]}: exit code $code, expected 1"
+    grep -q 'Could not connect to the simulator.' "$work/win/err" ||
+      fail "${names[$i]}: stderr: $(cat "$work/win/err")"
+    sed -z 's/\n/\r\n/g' "$work/native/err" | cmp -s - "$work/win/err" ||
+      fail "${names[$i]}: stderr differs:"$'\n'"$(cat "$work/native/err")"$'\n'"$(cat "$work/win/err")"
+  done
+}
+
 # The log is hidden after loading unless the last file has a Debug element.
 # Without a display Wine gives the process no console window, so the relay
 # trace of the calls themselves is what can be checked.
@@ -221,6 +262,7 @@ case "${1:-}" in
   refuses-other-version) case_refuses_other_version ;;
   offline-run) case_offline_run ;;
   network-run) case_network_run ;;
+  network-refused) case_network_refused ;;
   console-hiding) case_console_hiding ;;
   *) fail "unknown case '${1:-}'" ;;
 esac
