@@ -2,12 +2,13 @@
 # Brindlewick.exe as a Windows process under Wine. One case per call:
 #   program_test.sh CASE
 # CASE: image | refuses-without-simconnect | refuses-other-version |
-#       offline-run | network-run | network-refused | console-hiding
+#       offline-run | network-run | network-refused | stories | console-hiding
 # Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM (the
 # exe), OFFLINE_DLL (a SimConnect.dll whose Open fails), NETWORK_DLL (our
 # network client as SimConnect.dll), EXAMPLES (the example Quillmar folder),
 # NATIVE (the native program) and STANDIN (the native stand-in simulator), for
-# offline-run and network-run, and Wine's own WINEPREFIX, WINEDEBUG and friends.
+# offline-run and network-*, STORIES (the end-to-end runner, for stories), and
+# Wine's own WINEPREFIX, WINEDEBUG and friends.
 set -euo pipefail
 unset DISPLAY
 here=$(cd "$(dirname "$0")" && pwd)
@@ -227,6 +228,16 @@ Address=127.0.0.1" "Port=0")
   done
 }
 
+# The end-to-end stories the native program plays, played by the exe: the
+# runner starts it by its path, so its folder holds the SimConnect assembly.
+case_stories() {
+  [ -x "${STANDIN:-}" ] || fail "no stand-in simulator (STANDIN)"
+  [ -f "${STORIES:-}" ] || fail "no end-to-end runner (STORIES)"
+  SIMCONNECT_DLL=$NETWORK_DLL lay_out "$work/exe" 10.0.61259.0
+  PYTHONDONTWRITEBYTECODE=1 python3 "$STORIES" --program "$work/exe/Brindlewick.exe" \
+    --wrapper "$WINE" --crlf --standin "$STANDIN" || fail "stories failed under Wine"
+}
+
 # The log is hidden after loading unless the last file has a Debug element.
 # Without a display Wine gives the process no console window, so the relay
 # trace of the calls themselves is what can be checked.
@@ -263,6 +274,7 @@ case "${1:-}" in
   offline-run) case_offline_run ;;
   network-run) case_network_run ;;
   network-refused) case_network_refused ;;
+  stories) case_stories ;;
   console-hiding) case_console_hiding ;;
   *) fail "unknown case '${1:-}'" ;;
 esac
