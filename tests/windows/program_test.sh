@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Brindlewick.exe as a Windows process under Wine. One case per call:
 #   program_test.sh CASE
+#   program_test.sh stories [STORY...]   (default: every story)
 # CASE: image | refuses-without-simconnect | refuses-other-version |
 #       offline-run | network-run | network-refused | stories | console-hiding
 # Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM (the
 # exe), OFFLINE_DLL (a SimConnect.dll whose Open fails), NETWORK_DLL (our
 # network client as SimConnect.dll), EXAMPLES (the example Quillmar folder),
 # NATIVE (the native program) and STANDIN (the native stand-in simulator), for
-# offline-run and network-*, STORIES (the end-to-end runner, for stories), and
-# Wine's own WINEPREFIX, WINEDEBUG and friends.
+# offline-run and network-*, STORIES (the end-to-end runner) and PYTHON, for
+# stories, and Wine's own WINEPREFIX, WINEDEBUG and friends.
 set -euo pipefail
 unset DISPLAY
 here=$(cd "$(dirname "$0")" && pwd)
@@ -234,8 +235,12 @@ case_stories() {
   [ -x "${STANDIN:-}" ] || fail "no stand-in simulator (STANDIN)"
   [ -f "${STORIES:-}" ] || fail "no end-to-end runner (STORIES)"
   SIMCONNECT_DLL=$NETWORK_DLL lay_out "$work/exe" 10.0.61259.0
-  PYTHONDONTWRITEBYTECODE=1 python3 "$STORIES" --program "$work/exe/Brindlewick.exe" \
-    --wrapper "$WINE" --crlf --standin "$STANDIN" || fail "stories failed under Wine"
+  local -a chosen=()
+  local story
+  for story in "$@"; do chosen+=(--story "$story"); done
+  PYTHONDONTWRITEBYTECODE=1 "${PYTHON:-python3}" "$STORIES" --program "$work/exe/Brindlewick.exe" \
+    --wrapper "$WINE" --crlf --standin "$STANDIN" "${chosen[@]}" ||
+    fail "stories failed under Wine"
 }
 
 # The log is hidden after loading unless the last file has a Debug element.
@@ -274,7 +279,7 @@ case "${1:-}" in
   offline-run) case_offline_run ;;
   network-run) case_network_run ;;
   network-refused) case_network_refused ;;
-  stories) case_stories ;;
+  stories) case_stories "${@:2}" ;;
   console-hiding) case_console_hiding ;;
   *) fail "unknown case '${1:-}'" ;;
 esac
