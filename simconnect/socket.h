@@ -1,5 +1,5 @@
 // The TCP calls the network client makes, one implementation per platform
-// (socket-posix.cpp; a winsock sibling can follow), chosen by the build.
+// (socket-posix.cpp, socket-win32.cpp), chosen by the build.
 // Sockets are non-blocking from connect to close.
 #ifndef BRINDLEWICK_SIMCONNECT_SOCKET_H_
 #define BRINDLEWICK_SIMCONNECT_SOCKET_H_
