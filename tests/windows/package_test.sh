@@ -14,7 +14,8 @@ expected="Brindlewick/Brindlewick.exe
 Brindlewick/Examples/Quillmar/BrindlewickV2/Airfield.xml
 Brindlewick/Examples/Quillmar/BrindlewickV2/Harbour.xml
 Brindlewick/Examples/Quillmar/BrindlewickV2/Village.xml
-Brindlewick/README.txt"
+Brindlewick/README.txt
+Brindlewick/brindlewick-check.exe"
 listed=$(unzip -Z1 "$zip" | LC_ALL=C sort)
 [ "$listed" = "$expected" ] || fail "package holds:"$'\n'"$listed"$'\n'"expected:"$'\n'"$expected"
 
@@ -24,7 +25,7 @@ packed=$(unzip -p "$zip" Brindlewick/Brindlewick.exe | sha256sum | cut -d' ' -f1
 # The README names what users must get right.
 readme=$(unzip -p "$zip" Brindlewick/README.txt)
 for needle in 'Quillmar\BrindlewickV2\' '%APPDATA%\Microsoft\FSX\exe.xml' '<Launch.Addon>' \
-  '10.0.61259.0' '<Debug/>'; do
+  '10.0.61259.0' '<Debug/>' 'brindlewick-check'; do
   grep -qF "$needle" <<<"$readme" || fail "README does not mention $needle"
 done
 [ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] || fail "README lacks CRLF line ends"
