@@ -5,6 +5,7 @@
 #include <tinyxml.h>
 
 #include "os/os.h"
+#include "placement/cut_character.h"
 #include "placement/nesting.h"
 #include "placement/store.h"
 
@@ -153,9 +154,10 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   return debugFlag;
 }
 
-// False for a file nested too deeply for the parser to take safely. A file
-// that cannot be read passes; the parser then reports it as it always does.
-static bool NestingIsSafe(const std::string& nativePath) {
+// False for a file the parser cannot take safely: nested too deeply, or
+// ending inside a character. A file that cannot be read passes; the parser
+// then reports it as it always does.
+static bool ParserCanTake(const std::string& nativePath) {
   FILE* file = fopen(nativePath.c_str(), "rb");
   if (!file) return true;
   std::string text;
@@ -163,7 +165,8 @@ static bool NestingIsSafe(const std::string& nativePath) {
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
   fclose(file);
-  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting);
+  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting) &&
+         !EndsInCutCharacter(text.data(), text.size());
 }
 
 bool LoadPlacementFile(const char* path) {
@@ -171,7 +174,7 @@ bool LoadPlacementFile(const char* path) {
   std::string nativePath = os::NativePath(path);
   TiXmlDocument document(nativePath.c_str());
   // The C library opens a folder for reading on some systems; it is no file.
-  if (os::IsDirectory(nativePath) || !NestingIsSafe(nativePath) || !document.LoadFile()) {
+  if (os::IsDirectory(nativePath) || !ParserCanTake(nativePath) || !document.LoadFile()) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }
