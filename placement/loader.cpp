@@ -154,19 +154,23 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   return debugFlag;
 }
 
-// False for a file the parser cannot take safely: nested too deeply, or
-// ending inside a character. A file that cannot be read passes; the parser
-// then reports it as it always does.
-static bool ParserCanTake(const std::string& nativePath) {
+const char* ParserRefusal(const std::string& nativePath) {
   FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return true;
+  if (!file) return nullptr;
   std::string text;
   char buffer[65536];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
   fclose(file);
-  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting) &&
-         !EndsInCutCharacter(text.data(), text.size());
+  if (!NestingWithin(text.data(), text.size(), kMaxPlacementNesting)) {
+    static const std::string deep =
+        "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
+    return deep.c_str();
+  }
+  if (EndsInCutCharacter(text.data(), text.size())) {
+    return "it ends inside a character (a cut UTF-8 sequence)";
+  }
+  return nullptr;
 }
 
 bool LoadPlacementFile(const char* path) {
@@ -174,7 +178,7 @@ bool LoadPlacementFile(const char* path) {
   std::string nativePath = os::NativePath(path);
   TiXmlDocument document(nativePath.c_str());
   // The C library opens a folder for reading on some systems; it is no file.
-  if (os::IsDirectory(nativePath) || !ParserCanTake(nativePath) || !document.LoadFile()) {
+  if (os::IsDirectory(nativePath) || ParserRefusal(nativePath) || !document.LoadFile()) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }

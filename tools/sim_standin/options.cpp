@@ -44,8 +44,9 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
       options->help = true;
       continue;
     }
-    bool known = name == "--port" || name == "--port-file" || name == "--scenario" || name == "--scenario-file" ||
-                 name == "--refuse" || name == "--transcript" || name == "--timeout";
+    bool known = name == "--port" || name == "--port-file" || name == "--scenario" ||
+                 name == "--scenario-file" || name == "--refuse" || name == "--transcript" ||
+                 name == "--timeout";
     if (!known) {
       *error = "unknown option \"" + name + "\"; see --help";
       return false;

@@ -108,7 +108,8 @@ TEST(ParseOptions, RejectsMistakes) {
       {{"--timeout", "soon"}, "--timeout needs seconds"},
       {{"--colour"}, "unknown option \"--colour\""},
       {{"--scenario", "launch"}, "scenario step 1"},
-      {{"--scenario-file", "/nonexistent/steps"}, "--scenario-file: cannot read \"/nonexistent/steps\""},
+      {{"--scenario-file", "/nonexistent/steps"},
+       "--scenario-file: cannot read \"/nonexistent/steps\""},
   };
   for (const Case& c : cases) {
     Options options;

@@ -240,11 +240,10 @@ TEST(StandInProcess, OutlastsFaultyClients) {
   good.Send(test::OpenPacketBytes(0));
   EXPECT_EQ(good.Receive().size(), 308u);
   std::string output = sim.Output();
-  for (const char* line :
-       {"client 1: closed the connection", "client 2: closed the connection",
-        "client 3: closed the connection\nclient 3: left standing:\n    (none)",
-        "client 4: closed the connection", "client 5: dropped: packet size 4294967295",
-        "client 6: opened"}) {
+  for (const char* line : {"client 1: closed the connection", "client 2: closed the connection",
+                           "client 3: closed the connection\nclient 3: left standing:\n    (none)",
+                           "client 4: closed the connection",
+                           "client 5: dropped: packet size 4294967295", "client 6: opened"}) {
     EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
   }
 }
