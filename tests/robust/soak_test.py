@@ -338,9 +338,12 @@ def main():
           "%d checkpoints" % (args.seed, args.flights, seconds, 1000 * seconds / max(1, args.flights),
                               model.switches, checkpoints))
     print("soak: %d objects created, %d removed, %d creations refused; %d IDs came after the "
-          "removal pass due to remove them, %d of them overwritten before any pass, %d left "
-          "standing at quit" % (model.created, model.removed, model.refused_count,
-                                len(model.late), len(model.orphaned), len(late_left)))
+          "removal pass due to remove them, %d of those objects lost their slot to a newer ID "
+          "of the same variant before any later pass" % (
+              model.created, model.removed, model.refused_count, len(model.late),
+              len(model.orphaned)))
+    print("soak: left standing at quit: %d of the current season, %d whose ID came late" % (
+        len(model.standing - late_left), len(late_left)))
     print("soak: program memory " + memory)
     for failure in failures[:20]:
         print("FAIL: " + failure)
