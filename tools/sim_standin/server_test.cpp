@@ -346,6 +346,25 @@ TEST(StandInProcess, HoldsBackAssignedIdsWhenAsked) {
   EXPECT_EQ(sim.Wait(), 0);
 }
 
+TEST(StandInProcess, AnsweredWaitsForTheClientsNextDataRequest) {
+  StandIn sim({"--scenario", "launch 4; answered; flight 9; answered; quit"});
+  Connection client(sim.port());
+  client.Send(test::OpenPacketBytes(0));
+  ASSERT_EQ(client.Receive().size(), 308u);
+  client.Send(test::AddDatumBytes(1, 1));
+  client.Send(test::SubscribeBytes(2, 0, "SimStart"));
+  EXPECT_TRUE(client.Receive(300).empty());  // no flight before the launch answer
+  client.Send(test::RequestDataBytes(3, 1, 1));
+  EXPECT_EQ(F64At(client.Receive(), 40), 4.0);
+  EXPECT_EQ(client.Receive().size(), 24u);    // the flight's event
+  EXPECT_TRUE(client.Receive(300).empty());  // no quit before its answer
+  client.Send(test::RequestDataBytes(4, 0, 1));
+  EXPECT_EQ(F64At(client.Receive(), 40), 9.0);
+  EXPECT_EQ(U32At(client.Receive(), 8), kRecvQuit);
+  client.StopSending();
+  EXPECT_EQ(sim.Wait(), 0);
+}
+
 TEST(StandInProcess, RestartsTheScenarioForEachClient) {
   StandIn sim({"--scenario", "launch 4; objects 1; flight 9"});
   uint16_t port = sim.port();
