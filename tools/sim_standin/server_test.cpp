@@ -356,7 +356,7 @@ TEST(StandInProcess, AnsweredWaitsForTheClientsNextDataRequest) {
   EXPECT_TRUE(client.Receive(300).empty());  // no flight before the launch answer
   client.Send(test::RequestDataBytes(3, 1, 1));
   EXPECT_EQ(F64At(client.Receive(), 40), 4.0);
-  EXPECT_EQ(client.Receive().size(), 24u);    // the flight's event
+  EXPECT_EQ(client.Receive().size(), 24u);   // the flight's event
   EXPECT_TRUE(client.Receive(300).empty());  // no quit before its answer
   client.Send(test::RequestDataBytes(4, 0, 1));
   EXPECT_EQ(F64At(client.Receive(), 40), 9.0);
