@@ -31,6 +31,13 @@ std::string Entry(const std::string& dir, const std::string& placement) {
 
 const char kHere[] = "Lat=\"1\" Lon=\"2\" Alt=\"3\"";
 
+// Deep enough to overflow the parser's stack, were it let at it.
+std::string Deep(int levels) {
+  std::string text;
+  for (int i = 0; i < levels; ++i) text += "<a>";
+  return text;
+}
+
 struct Case {
   const char* name;
   std::vector<std::pair<std::string, std::string>> files;  // under F/
@@ -69,6 +76,13 @@ std::vector<Case> Cases() {
        {"F"},
        1,
        "F/a.xml:3:1: error: the file does not load: Error reading end tag.\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
+      {"NestedTooDeep", {{"a.xml", Deep(100000)}}, {"F"}, 1,
+       "F/a.xml: error: the file does not load: its elements nest more than 256 levels deep\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
+      {"CutCharacter", {{"a.xml", "<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf"}}, {"F"}, 1,
+       "F/a.xml: error: the file does not load: it ends inside a character (a cut UTF-8 "
+       "sequence)\n"
        "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
       {"EmptyFile", {{"a.xml", ""}}, {"F"}, 1,
        "F/a.xml: error: the file does not load: Error document empty.\n"

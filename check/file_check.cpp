@@ -54,11 +54,14 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
   // column; the tab size changes nothing else in parsing.
   document.SetTabSize(1);
   bool isFolder = os::IsDirectory(file);
-  if (isFolder || !document.LoadFile()) {
+  // The parser is not even tried on what the program refuses up front.
+  const char* refusal = isFolder ? nullptr : ParserRefusal(file);
+  if (isFolder || refusal || !document.LoadFile()) {
     ++run->unloadedFiles;
-    std::string why = isFolder ? "it is a folder" : document.ErrorDesc();
-    int line = isFolder ? 0 : document.ErrorRow();
-    int column = isFolder ? 0 : document.ErrorCol();
+    std::string why = isFolder ? "it is a folder" : refusal ? refusal : document.ErrorDesc();
+    bool parsed = !isFolder && !refusal;
+    int line = parsed ? document.ErrorRow() : 0;
+    int column = parsed ? document.ErrorCol() : 0;
     Report(run, file, line, column, Severity::kError, "the file does not load: " + why);
     return;
   }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "placement/cut_character.h"
 #include "placement/loader.h"
 #include "placement/nesting.h"
 #include "placement/store.h"
@@ -23,7 +24,9 @@ bool StoreEqualsWorkingSet(const PlacementStore& s) {
 }
 
 void LoadOne(const std::string& text) {
+  // What the loader refuses before parsing never reaches the parser.
   if (!NestingWithin(text.data(), text.size(), kMaxPlacementNesting)) return;
+  if (EndsInCutCharacter(text.data(), text.size())) return;
   TiXmlDocument document;
   document.Parse(text.c_str());
   if (document.Error()) return;

@@ -5,6 +5,7 @@
 #include <tinyxml.h>
 
 #include "os/os.h"
+#include "placement/cut_character.h"
 #include "placement/nesting.h"
 #include "placement/store.h"
 
@@ -153,17 +154,23 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   return debugFlag;
 }
 
-// False for a file nested too deeply for the parser to take safely. A file
-// that cannot be read passes; the parser then reports it as it always does.
-static bool NestingIsSafe(const std::string& nativePath) {
+const char* ParserRefusal(const std::string& nativePath) {
   FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return true;
+  if (!file) return nullptr;
   std::string text;
   char buffer[65536];
   size_t n;
   while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
   fclose(file);
-  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting);
+  if (!NestingWithin(text.data(), text.size(), kMaxPlacementNesting)) {
+    static const std::string deep =
+        "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
+    return deep.c_str();
+  }
+  if (EndsInCutCharacter(text.data(), text.size())) {
+    return "it ends inside a character (a cut UTF-8 sequence)";
+  }
+  return nullptr;
 }
 
 bool LoadPlacementFile(const char* path) {
@@ -171,7 +178,7 @@ bool LoadPlacementFile(const char* path) {
   std::string nativePath = os::NativePath(path);
   TiXmlDocument document(nativePath.c_str());
   // The C library opens a folder for reading on some systems; it is no file.
-  if (os::IsDirectory(nativePath) || !NestingIsSafe(nativePath) || !document.LoadFile()) {
+  if (os::IsDirectory(nativePath) || ParserRefusal(nativePath) || !document.LoadFile()) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }

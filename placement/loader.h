@@ -33,6 +33,11 @@ extern std::vector<int32_t> allVariantCounts;
 /// backslashes; it is printed as given.
 bool LoadPlacementFile(const char* path);
 
+/// Why the XML parser cannot take the file at `nativePath` safely (nested too
+/// deeply, or ending inside a character), or nullptr when it can. A file that
+/// cannot be read passes; the parser then reports it as it always does.
+const char* ParserRefusal(const std::string& nativePath);
+
 /// The part of LoadPlacementFile after parsing: reads a loaded document into
 /// the working set, refreshes the store and returns the debug flag.
 bool ReadPlacementDocument(const TiXmlDocument& document);

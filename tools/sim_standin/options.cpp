@@ -1,12 +1,15 @@
 #include "tools/sim_standin/options.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace standin {
 
 const char kUsage[] =
     "usage: sim-standin [--port N] [--port-file FILE] [--scenario STEPS]\n"
-    "                   [--refuse TITLE]... [--transcript FILE] [--timeout SECONDS]\n"
+    "                   [--scenario-file FILE] [--refuse TITLE]...\n"
+    "                   [--transcript FILE] [--timeout SECONDS]\n"
     "\n"
     "A stand-in for FSX that speaks SimConnect (FSX SP2) on 127.0.0.1, one client\n"
     "at a time.\n"
@@ -15,7 +18,8 @@ const char kUsage[] =
     "  --scenario STEPS   what the simulator does after each client's Open, e.g.\n"
     "                     \"launch 10; wait 500; flight 12; settle; objects 3; quit\"\n"
     "                     steps: launch M, flight M, wait MS, settle [MS], objects N,\n"
-    "                     delay-ids MS, quit, vanish\n"
+    "                     delay-ids MS, answered, quit, vanish\n"
+    "  --scenario-file FILE  the steps from FILE, for scenarios too long to type\n"
     "  --refuse TITLE     creating an object with this title fails (repeatable)\n"
     "  --transcript FILE  log every packet and message, decoded, as JSON lines\n"
     "  --timeout SECONDS  give up after this long (exit status 3)\n";
@@ -41,7 +45,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
       continue;
     }
     bool known = name == "--port" || name == "--port-file" || name == "--scenario" ||
-                 name == "--refuse" || name == "--transcript" || name == "--timeout";
+                 name == "--scenario-file" || name == "--refuse" || name == "--transcript" ||
+                 name == "--timeout";
     if (!known) {
       *error = "unknown option \"" + name + "\"; see --help";
       return false;
@@ -70,6 +75,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
       options->transcriptFile = value;
     } else if (name == "--refuse") {
       options->refusedTitles.push_back(value);
+    } else if (name == "--scenario-file") {
+      std::ifstream file(value);
+      std::stringstream text;
+      text << file.rdbuf();
+      if (!file) {
+        *error = "--scenario-file: cannot read \"" + value + "\"";
+        return false;
+      }
+      if (!ParseScenario(text.str(), &options->scenario, error)) return false;
     } else if (!ParseScenario(value, &options->scenario, error)) {
       return false;
     }

@@ -14,7 +14,7 @@ struct Options {
   uint16_t port = 0;  // 0: the system picks a free one
   std::string portFile;
   std::string transcriptFile;
-  std::vector<Step> scenario;
+  std::vector<Step> scenario;  // from --scenario or --scenario-file
   std::vector<std::string> refusedTitles;
   uint32_t timeoutSeconds = 0;  // 0: run until the scenario ends the run
   bool help = false;

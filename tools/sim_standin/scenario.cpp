@@ -82,11 +82,15 @@ std::string ParseStep(const std::vector<std::string>& words, Step* step) {
     if (!ParseCount(argument, 60000, &step->number)) {
       advice = "delay-ids needs milliseconds from 0 to 60000, e.g. \"delay-ids 200\"";
     }
+  } else if (verb == "answered") {
+    step->kind = StepKind::kAnswered;
+    maxWords = 1;
   } else if (verb == "quit" || verb == "vanish") {
     step->kind = verb == "quit" ? StepKind::kQuit : StepKind::kVanish;
     maxWords = 1;
   } else {
-    return "unknown step; use launch, flight, wait, settle, objects, delay-ids, quit or vanish";
+    return "unknown step; use launch, flight, wait, settle, objects, delay-ids, answered, quit "
+           "or vanish";
   }
   if (advice.empty() && words.size() > maxWords) {
     advice = "too many words; write \"" + DescribeStep(*step) + "\"";
@@ -141,6 +145,8 @@ std::string DescribeStep(const Step& step) {
       return "objects " + number;
     case StepKind::kDelayIds:
       return "delay-ids " + number;
+    case StepKind::kAnswered:
+      return "answered";
     case StepKind::kQuit:
       return "quit";
     case StepKind::kVanish:

@@ -1,5 +1,5 @@
 // The scenario the stand-in plays for each client, parsed from a short text:
-//   launch 10; wait 500; flight 12; settle; flight 7; objects 3; quit
+//   launch 10; wait 500; flight 12; settle; flight 7; answered; objects 3; quit
 // Steps are separated by ';' or line breaks and run in order from the
 // moment the client's Open is answered.
 #ifndef BRINDLEWICK_TOOLS_SIM_STANDIN_SCENARIO_H_
@@ -19,6 +19,7 @@ enum class StepKind {
               // sent nothing for MS milliseconds (300 if not given)
   kObjects,   // objects N: until exactly N objects of the client stand
   kDelayIds,  // delay-ids MS: from now on send each assigned id MS ms late
+  kAnswered,  // answered: until the client's next data request is answered
   kQuit,      // quit: send QUIT, close, end the run
   kVanish,    // vanish: close without QUIT, end the run
 };

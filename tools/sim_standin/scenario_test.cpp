@@ -25,6 +25,7 @@ TEST(ParseScenario, ReadsEveryStep) {
       {"launch 3\nsettle\nsettle 50\nobjects 0\nobjects 12\ndelay-ids 250\nvanish",
        "launch 3; settle 300; settle 50; objects 0; objects 12; delay-ids 250; vanish"},
       {"  flight   2.5 ;quit;", "flight 2.5; quit"},
+      {"flight 12; answered; flight 7; answered", "flight 12; answered; flight 7; answered"},
       {"flight 0; flight 13; flight -1", "flight 0; flight 13; flight -1"},
   };
   for (const Case& c : cases) {
@@ -42,7 +43,7 @@ TEST(ParseScenario, SaysWhichStepIsWrongAndWhatToWrite) {
   } cases[] = {
       {"launch 10; flite 12",
        "scenario step 2 \"flite 12\": unknown step; use launch, flight, wait, settle, objects, "
-       "delay-ids, quit or vanish"},
+       "delay-ids, answered, quit or vanish"},
       {"launch", "scenario step 1 \"launch\": launch needs a month number, e.g. \"launch 12\""},
       {"flight twelve", "scenario step 1 \"flight twelve\": flight needs a month number"},
       {"flight nan", "flight needs a month number"},
@@ -54,6 +55,7 @@ TEST(ParseScenario, SaysWhichStepIsWrongAndWhatToWrite) {
       {"objects 10001", "objects needs a count from 0 to 10000"},
       {"delay-ids", "delay-ids needs milliseconds from 0 to 60000"},
       {"quit now", "too many words; write \"quit\""},
+      {"answered 5", "too many words; write \"answered\""},
       {"quit; flight 3",
        "scenario step 2 \"flight 3\": nothing can follow quit, which ends the run"},
       {"vanish; quit", "nothing can follow vanish"},
@@ -82,6 +84,19 @@ TEST(ParseOptions, ReadsTheCommandLine) {
   EXPECT_EQ(options.timeoutSeconds, 30u);
 }
 
+TEST(ParseOptions, ReadsTheScenarioFromAFile) {
+  std::string path = testing::TempDir() + "standin-scenario.txt";
+  FILE* file = fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  fputs("launch 4\nflight 12; answered\nquit\n", file);
+  fclose(file);
+  Options options;
+  std::string error;
+  ASSERT_TRUE(ParseOptions({"--scenario-file", path}, &options, &error)) << error;
+  EXPECT_EQ(Canonical(options.scenario), "launch 4; flight 12; answered; quit");
+  remove(path.c_str());
+}
+
 TEST(ParseOptions, RejectsMistakes) {
   struct Case {
     std::vector<std::string> arguments;
@@ -93,6 +108,8 @@ TEST(ParseOptions, RejectsMistakes) {
       {{"--timeout", "soon"}, "--timeout needs seconds"},
       {{"--colour"}, "unknown option \"--colour\""},
       {{"--scenario", "launch"}, "scenario step 1"},
+      {{"--scenario-file", "/nonexistent/steps"},
+       "--scenario-file: cannot read \"/nonexistent/steps\""},
   };
   for (const Case& c : cases) {
     Options options;

@@ -60,6 +60,8 @@ struct Client {
   Session session;
   std::vector<HeldMessage> held;  // assigned ids sent late, in due order
   uint32_t delayIdsMs = 0;
+  uint64_t dataAnswers = 0;  // data requests answered so far
+  uint64_t dataAnswersAtStepStart = 0;
   bool closing = false;  // flush what is queued, then hang up
   Ending ending = Ending::kNone;
   Clock::time_point lastPacket;
@@ -204,6 +206,7 @@ bool Server::HandleBytes() {
 }
 
 void Server::Queue(const ServerMessage& message) {
+  if (std::holds_alternative<RecvSimObjectDataByType>(message)) ++client_.dataAnswers;
   std::vector<uint8_t> bytes = EncodeMessage(message, client_.session.version);
   transcript_.Sent(Now(), client_.number, message, client_.session.version);
   client_.out.insert(client_.out.end(), bytes.begin(), bytes.end());
@@ -273,6 +276,12 @@ bool Server::RunStep(const Step& step, Clock::time_point now, std::string* remar
     case StepKind::kDelayIds:
       client_.delayIdsMs = step.number;
       return true;
+    case StepKind::kAnswered:
+      if (client_.dataAnswers > client_.dataAnswersAtStepStart) return true;
+      if (elapsed < kConditionLimitMs) return false;
+      *remark = "  (gave up after " + std::to_string(kConditionLimitMs) +
+                " ms: the client asked for no data)\n";
+      return true;
     case StepKind::kQuit:
       client_.held.clear();
       Queue(RecvQuit{});
@@ -295,6 +304,7 @@ void Server::AdvanceScenario(Clock::time_point now) {
     if (!client_.stepStarted) {
       client_.stepStarted = true;
       client_.stepStart = now;
+      client_.dataAnswersAtStepStart = client_.dataAnswers;
     }
     std::string remark;
     if (!RunStep(step, now, &remark)) return;

@@ -193,6 +193,61 @@ TEST(StandInProcess, DropsMalformedClientsAndServesTheNext) {
       << sim.Output();
 }
 
+// Clients that talk nonsense within the framing are answered with an
+// exception and kept; clients that vanish mid-packet are let go. Either way
+// the next client is served.
+TEST(StandInProcess, OutlastsFaultyClients) {
+  StandIn sim({"--scenario", "launch 4"});
+  uint16_t port = sim.port();
+  {
+    Connection client(port);  // opens, then asks for what it never got
+    client.Send(test::OpenPacketBytes(0));
+    ASSERT_EQ(client.Receive().size(), 308u);
+    client.Send(MakeClientPacket(0x43, 4, 7, Bytes(20)));  // a function we do not serve
+    Bytes unknown = client.Receive();
+    EXPECT_EQ(U32At(unknown, 12), kExceptionUnrecognizedId);
+    EXPECT_EQ(U32At(unknown, 16), 7u);
+    client.Send(test::RemoveBytes(8, 4242, 2));  // an object never created
+    Bytes removal = client.Receive();
+    EXPECT_EQ(U32At(removal, 12), kExceptionUnrecognizedId);
+    EXPECT_EQ(U32At(removal, 16), 8u);
+    client.Send(test::RequestDataBytes(9, 1, 77));  // a definition never made
+    EXPECT_EQ(U32At(client.Receive(), 12), kExceptionUnrecognizedId);
+    client.Send(test::AddDatumBytes(10, 1));
+    client.Send(test::RequestDataBytes(11, 1, 1));
+    EXPECT_EQ(F64At(client.Receive(), 40), 4.0);  // still served
+  }
+  {
+    Connection client(port);  // half an Open, then gone
+    Bytes open = test::OpenPacketBytes(0);
+    client.Send(Bytes(open.begin(), open.begin() + 100));
+  }
+  {
+    Connection client(port);  // whole Open, half a creation (never made), then gone
+    Bytes bytes = test::OpenPacketBytes(0);
+    Bytes create = test::CreateBytes(1, "Oak Tree", 2);
+    bytes.insert(bytes.end(), create.begin(), create.begin() + 200);
+    client.Send(bytes);
+    EXPECT_EQ(client.Receive().size(), 308u);
+  }
+  { Connection client(port); }  // connects and hangs up at once
+  {
+    Connection client(port);  // a size of 4 GiB
+    client.Send(Bytes{0xFF, 0xFF, 0xFF, 0xFF, 4, 0, 0, 0, 1, 0, 0, 0xF0, 0, 0, 0, 0});
+    EXPECT_TRUE(client.HungUp());
+  }
+  Connection good(port);
+  good.Send(test::OpenPacketBytes(0));
+  EXPECT_EQ(good.Receive().size(), 308u);
+  std::string output = sim.Output();
+  for (const char* line : {"client 1: closed the connection", "client 2: closed the connection",
+                           "client 3: closed the connection\nclient 3: left standing:\n    (none)",
+                           "client 4: closed the connection",
+                           "client 5: dropped: packet size 4294967295", "client 6: opened"}) {
+    EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
+  }
+}
+
 TEST(StandInProcess, AnswersAnOpenThatArrivesByteByByte) {
   StandIn sim({});
   Connection client(sim.port());
@@ -286,6 +341,25 @@ TEST(StandInProcess, HoldsBackAssignedIdsWhenAsked) {
   auto late = std::chrono::steady_clock::now() - sent;
   EXPECT_EQ(U32At(assigned, 8), kRecvAssignedObjectId);
   EXPECT_GE(late, std::chrono::milliseconds(250));
+  EXPECT_EQ(U32At(client.Receive(), 8), kRecvQuit);
+  client.StopSending();
+  EXPECT_EQ(sim.Wait(), 0);
+}
+
+TEST(StandInProcess, AnsweredWaitsForTheClientsNextDataRequest) {
+  StandIn sim({"--scenario", "launch 4; answered; flight 9; answered; quit"});
+  Connection client(sim.port());
+  client.Send(test::OpenPacketBytes(0));
+  ASSERT_EQ(client.Receive().size(), 308u);
+  client.Send(test::AddDatumBytes(1, 1));
+  client.Send(test::SubscribeBytes(2, 0, "SimStart"));
+  EXPECT_TRUE(client.Receive(300).empty());  // no flight before the launch answer
+  client.Send(test::RequestDataBytes(3, 1, 1));
+  EXPECT_EQ(F64At(client.Receive(), 40), 4.0);
+  EXPECT_EQ(client.Receive().size(), 24u);   // the flight's event
+  EXPECT_TRUE(client.Receive(300).empty());  // no quit before its answer
+  client.Send(test::RequestDataBytes(4, 0, 1));
+  EXPECT_EQ(F64At(client.Receive(), 40), 9.0);
   EXPECT_EQ(U32At(client.Receive(), 8), kRecvQuit);
   client.StopSending();
   EXPECT_EQ(sim.Wait(), 0);
