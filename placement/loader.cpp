@@ -153,25 +153,12 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   return debugFlag;
 }
 
-// False for a file nested too deeply for the parser to take safely. A file
-// that cannot be read passes; the parser then reports it as it always does.
-static bool NestingIsSafe(const std::string& nativePath) {
-  FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return true;
-  std::string text;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  fclose(file);
-  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting);
-}
-
 bool LoadPlacementFile(const char* path) {
   printf("\nResult of \"%s\" Read:", path);
   std::string nativePath = os::NativePath(path);
   TiXmlDocument document(nativePath.c_str());
   // The C library opens a folder for reading on some systems; it is no file.
-  if (os::IsDirectory(nativePath) || !NestingIsSafe(nativePath) || !document.LoadFile()) {
+  if (os::IsDirectory(nativePath) || !FileNestingIsSafe(nativePath) || !document.LoadFile()) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }

@@ -1,5 +1,6 @@
 #include "placement/nesting.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -26,7 +27,9 @@ bool NestingWithin(const char* text, size_t size, int limit) {
   int depth = 0;
   while (p < end) {
     if (*p != '<') {
-      ++p;
+      // Text between tags is most of a file; skip it in one go.
+      const char* open = static_cast<const char*>(memchr(p, '<', end - p));
+      p = open ? open : end;
       continue;
     }
     if (StartsWith(p, end, "<!--")) {
@@ -54,4 +57,21 @@ bool NestingWithin(const char* text, size_t size, int limit) {
     }
   }
   return true;
+}
+
+bool FileNestingIsSafe(const std::string& nativePath) {
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return true;
+  std::string text;
+  // One allocation of the file's size instead of a string grown in steps.
+  if (fseek(file, 0, SEEK_END) == 0) {
+    long size = ftell(file);
+    if (size > 0) text.reserve(static_cast<size_t>(size));
+    fseek(file, 0, SEEK_SET);
+  }
+  char buffer[65536];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  fclose(file);
+  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting);
 }

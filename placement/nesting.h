@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 /// Real placement files nest three levels (entry, its children, perhaps one
 /// more inside those). 256 leaves authors every freedom they could want while
 /// keeping the parser's recursion a small fraction of a 1 MiB thread stack.
@@ -16,5 +18,9 @@ const int kMaxPlacementNesting = 256;
 /// unless the tag closes itself, and comments, CDATA, declarations and quoted
 /// attribute values are skipped as the parser skips them.
 bool NestingWithin(const char* text, size_t size, int limit);
+
+/// False for a file nested deeper than kMaxPlacementNesting. A file that
+/// cannot be read passes; the parser then reports it as it always does.
+bool FileNestingIsSafe(const std::string& nativePath);
 
 #endif  // BRINDLEWICK_PLACEMENT_NESTING_H_
