@@ -120,7 +120,9 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
     const TiXmlElement* header = entry->FirstChildElement();
     const char* dir = header->Attribute("Dir");
     allEntryDirs.push_back(dir);
-    printf("\n\n  SimObjEntry: %s", dir);
+    // A literal, then the text: no format to interpret, once per entry.
+    fputs("\n\n  SimObjEntry: ", stdout);
+    fputs(dir, stdout);
 
     int32_t variants = CountSeasonVariants(entry);
     allVariantCounts.push_back(variants);
@@ -130,7 +132,8 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
       const char* type = current->Attribute("Type");
       allVariantTypes.push_back(type);
       allVariantTitles.push_back(current->Attribute("SimTitle"));
-      printf("\n\tDetected Season: %s", type);
+      fputs("\n\tDetected Season: ", stdout);
+      fputs(type, stdout);
     }
 
     const TiXmlElement* data = current->NextSiblingElement("PlacementData");
