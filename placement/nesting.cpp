@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 namespace {
 
 bool StartsWith(const char* p, const char* end, const char* prefix) {
@@ -10,21 +12,23 @@ bool StartsWith(const char* p, const char* end, const char* prefix) {
   return static_cast<size_t>(end - p) >= n && memcmp(p, prefix, n) == 0;
 }
 
-// Returns the position just past `terminator`, or `end` when it never comes.
-const char* SkipPast(const char* p, const char* end, const char* terminator) {
+// Returns the position just past `terminator`, or null when it never comes.
+const char* FindPast(const char* p, const char* end, const char* terminator) {
   size_t n = strlen(terminator);
   for (; p + n <= end; ++p) {
     if (memcmp(p, terminator, n) == 0) return p + n;
   }
-  return end;
+  return nullptr;
 }
+
+// Telling the kinds of markup apart takes at most this many bytes ("<![CDATA[").
+const ptrdiff_t kLongestOpening = 9;
 
 }  // namespace
 
-bool NestingWithin(const char* text, size_t size, int limit) {
+size_t ScanNesting(const char* text, size_t size, bool final, NestingScan* scan) {
   const char* p = text;
   const char* end = text + size;
-  int depth = 0;
   while (p < end) {
     if (*p != '<') {
       // Text between tags is most of a file; skip it in one go.
@@ -32,15 +36,17 @@ bool NestingWithin(const char* text, size_t size, int limit) {
       p = open ? open : end;
       continue;
     }
+    if (!final && end - p < kLongestOpening) break;
+    const char* next;  // just past this piece of markup; null when it is unfinished
     if (StartsWith(p, end, "<!--")) {
-      p = SkipPast(p + 4, end, "-->");
+      next = FindPast(p + 4, end, "-->");
     } else if (StartsWith(p, end, "<![CDATA[")) {
-      p = SkipPast(p + 9, end, "]]>");
+      next = FindPast(p + 9, end, "]]>");
     } else if (StartsWith(p, end, "<?") || StartsWith(p, end, "<!")) {
-      p = SkipPast(p + 2, end, ">");
+      next = FindPast(p + 2, end, ">");
     } else if (StartsWith(p, end, "</")) {
-      if (depth > 0) --depth;
-      p = SkipPast(p + 2, end, ">");
+      next = FindPast(p + 2, end, ">");
+      if ((next || final) && scan->depth > 0) --scan->depth;
     } else {
       // An opening tag: find its end, stepping over quoted values.
       const char* q = p + 1;
@@ -52,26 +58,47 @@ bool NestingWithin(const char* text, size_t size, int limit) {
         }
         if (q < end) last = *q++;
       }
-      if (last != '/' && ++depth > limit) return false;
-      p = q < end ? q + 1 : end;
+      next = q < end ? q + 1 : nullptr;
+      if ((next || final) && last != '/' && ++scan->depth > scan->limit) {
+        scan->tooDeep = true;
+        break;
+      }
     }
+    // Unfinished markup waits for more text; at the end it runs to the end.
+    if (!next && !final) break;
+    p = next ? next : end;
   }
-  return true;
+  return static_cast<size_t>(p - text);
+}
+
+bool NestingWithin(const char* text, size_t size, int limit) {
+  NestingScan scan;
+  scan.limit = limit;
+  ScanNesting(text, size, true, &scan);
+  return !scan.tooDeep;
 }
 
 bool FileNestingIsSafe(const std::string& nativePath) {
   FILE* file = fopen(nativePath.c_str(), "rb");
   if (!file) return true;
-  std::string text;
-  // One allocation of the file's size instead of a string grown in steps.
-  if (fseek(file, 0, SEEK_END) == 0) {
-    long size = ftell(file);
-    if (size > 0) text.reserve(static_cast<size_t>(size));
-    fseek(file, 0, SEEK_SET);
+  // Read in pieces, not whole: a large file held whole costs a fresh block
+  // of memory for every page of it, which costs more than the scan itself.
+  const size_t kPiece = 65536;
+  NestingScan scan;
+  scan.limit = kMaxPlacementNesting;
+  std::string text;  // unfinished markup carried over, then the next piece
+  bool final = false;
+  while (!final && !scan.tooDeep) {
+    size_t kept = text.size();
+    // Markup that spans pieces is scanned again with each; reading as much
+    // again as is carried keeps that linear in the file's size.
+    size_t want = std::max(kPiece, kept);
+    text.resize(kept + want);
+    size_t got = fread(&text[kept], 1, want, file);
+    text.resize(kept + got);
+    final = got < want;
+    text.erase(0, ScanNesting(text.data(), text.size(), final, &scan));
   }
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
   fclose(file);
-  return NestingWithin(text.data(), text.size(), kMaxPlacementNesting);
+  return !scan.tooDeep;
 }
