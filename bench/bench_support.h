@@ -39,8 +39,7 @@ bool StartStandIn(const std::vector<std::string>& arguments, bool readOutput,
 
 /// Reads the stand-in's output until a line containing `text` has come, for at
 /// most `timeoutMs`; true with its arrival time when it came.
-bool WaitForLine(StandIn* standIn, const std::string& text, int timeoutMs,
-                 Clock::time_point* when);
+bool WaitForLine(StandIn* standIn, const std::string& text, int timeoutMs, Clock::time_point* when);
 
 /// Waits for the stand-in to end (killing it after `timeoutMs`), reading what
 /// is left of its output; returns its CPU time (user + system) in ms.

@@ -73,7 +73,8 @@ int main() {
   bench::Summary base = Summarize(empty);
   for (int noNagle = 0; noNagle < 2; ++noNagle) {
     bench::Summary placed = Summarize(figures[noNagle].placed);
-    printf("  %s\n", noNagle ? "SimConnect.cfg with DisableNagle=1:" : "SimConnect.cfg as users write it:");
+    printf("  %s\n",
+           noNagle ? "SimConnect.cfg with DisableNagle=1:" : "SimConnect.cfg as users write it:");
     printf("    process start -> all creations answered:  %s\n",
            Describe(placed, "%.1f", "ms").c_str());
     printf("    process start -> ended on QUIT:            %s\n",

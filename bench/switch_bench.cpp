@@ -30,12 +30,12 @@ constexpr int kRuns = 5;
 
 // One run's moments, taken as the messages pass.
 struct Timing {
-  bench::Clock::time_point reply[2];     // the month reply: at launch, at flight start
-  bench::Clock::time_point sent[2];      // the switch it started has sent its last request
-  bench::Clock::time_point lastId[2];    // its last assigned ID has arrived
-  double cpuMs[2] = {0, 0};              // the program's CPU time while its switch sent
-  double standInCpuMs[2] = {0, 0};       // the stand-in's at the flight-start reply, last ID
-  int ids = 0;                           // assigned IDs so far
+  bench::Clock::time_point reply[2];   // the month reply: at launch, at flight start
+  bench::Clock::time_point sent[2];    // the switch it started has sent its last request
+  bench::Clock::time_point lastId[2];  // its last assigned ID has arrived
+  double cpuMs[2] = {0, 0};            // the program's CPU time while its switch sent
+  double standInCpuMs[2] = {0, 0};     // the stand-in's at the flight-start reply, last ID
+  int ids = 0;                         // assigned IDs so far
   int exceptions = 0;
   int switches = 0;
 };
@@ -115,9 +115,9 @@ bool RunOnce(const PlacementStore& scenery, const std::string& scratch, RunFigur
   std::string scenario = "launch 7; objects " + std::to_string(kEntries) +
                          "; flight 1; settle 300; objects " + std::to_string(kEntries) + "; quit";
   bench::StandIn standIn;
-  if (!bench::StartStandIn({"--scenario", scenario, "--max-objects", std::to_string(kVariants),
-                            "--timeout", "120"},
-                           false, scratch, &standIn)) {
+  if (!bench::StartStandIn(
+          {"--scenario", scenario, "--max-objects", std::to_string(kVariants), "--timeout", "120"},
+          false, scratch, &standIn)) {
     return false;
   }
   bench::WriteSimConnectConfig(scratch, standIn.port);

@@ -17,7 +17,7 @@ struct Options {
   std::string transcriptFile;
   std::vector<Step> scenario;
   std::vector<std::string> refusedTitles;
-  uint32_t timeoutSeconds = 0;  // 0: run until the scenario ends the run
+  uint32_t timeoutSeconds = 0;        // 0: run until the scenario ends the run
   uint32_t maxObjects = kMaxObjects;  // standing objects per client
   bool help = false;
 };

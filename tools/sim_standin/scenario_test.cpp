@@ -69,11 +69,10 @@ TEST(ParseScenario, SaysWhichStepIsWrongAndWhatToWrite) {
 TEST(ParseOptions, ReadsTheCommandLine) {
   Options options;
   std::string error;
-  ASSERT_TRUE(ParseOptions(
-      {"--port", "5111", "--port-file", "p", "--scenario", "launch 4; quit", "--refuse", "Big Tree",
-       "--refuse", "Small Tree", "--transcript", "t.jsonl", "--timeout", "30", "--max-objects",
-       "200000"},
-      &options, &error))
+  ASSERT_TRUE(ParseOptions({"--port", "5111", "--port-file", "p", "--scenario", "launch 4; quit",
+                            "--refuse", "Big Tree", "--refuse", "Small Tree", "--transcript",
+                            "t.jsonl", "--timeout", "30", "--max-objects", "200000"},
+                           &options, &error))
       << error;
   EXPECT_EQ(options.port, 5111);
   EXPECT_EQ(options.portFile, "p");
