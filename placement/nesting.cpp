@@ -3,8 +3,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
-
 namespace {
 
 bool StartsWith(const char* p, const char* end, const char* prefix) {
@@ -84,20 +82,39 @@ bool FileNestingIsSafe(const std::string& nativePath) {
   // Read in pieces, not whole: a large file held whole costs a fresh block
   // of memory for every page of it, which costs more than the scan itself.
   const size_t kPiece = 65536;
+  char piece[kPiece];
+  std::string carried;  // unfinished markup from the pieces before
   NestingScan scan;
   scan.limit = kMaxPlacementNesting;
-  std::string text;  // unfinished markup carried over, then the next piece
   bool final = false;
   while (!final && !scan.tooDeep) {
-    size_t kept = text.size();
-    // Markup that spans pieces is scanned again with each; reading as much
-    // again as is carried keeps that linear in the file's size.
-    size_t want = std::max(kPiece, kept);
-    text.resize(kept + want);
-    size_t got = fread(&text[kept], 1, want, file);
-    text.resize(kept + got);
-    final = got < want;
-    text.erase(0, ScanNesting(text.data(), text.size(), final, &scan));
+    const char* text = piece;
+    size_t size;
+    if (carried.size() < kPiece) {
+      size = fread(piece, 1, kPiece, file);
+      final = size < kPiece;
+      if (!carried.empty()) {
+        carried.append(piece, size);
+        text = carried.data();
+        size = carried.size();
+      }
+    } else {
+      // Markup longer than a piece is scanned again with what follows;
+      // reading as much again as is carried keeps that linear in the file.
+      size_t kept = carried.size();
+      carried.resize(2 * kept);
+      size_t got = fread(&carried[kept], 1, kept, file);
+      carried.resize(kept + got);
+      final = got < kept;
+      text = carried.data();
+      size = carried.size();
+    }
+    size_t used = ScanNesting(text, size, final, &scan);
+    if (text == carried.data()) {
+      carried.erase(0, used);
+    } else {
+      carried.assign(text + used, size - used);
+    }
   }
   fclose(file);
   return !scan.tooDeep;
