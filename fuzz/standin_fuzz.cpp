@@ -33,11 +33,10 @@ void CheckSession(const Session& session, const World& world) {
     Check(!datums.empty() && datums.size() <= kMaxDatumsPerDefinition);
   }
   Check(session.subscriptions.size() <= kMaxSubscriptions);
-  Check(session.objects.size() <= kMaxObjects);
-  std::set<uint32_t> ids;
-  for (const SimObject& object : session.objects) {
+  Check(session.objects.size() <= world.maxObjects);
+  for (const auto& [id, object] : session.objects) {
+    Check(object.id == id);
     Check(object.id != 0 && (world.nextObjectId == 0 || object.id < world.nextObjectId));
-    Check(ids.insert(object.id).second);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "placement/cut_character.h"
 
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -32,4 +33,33 @@ bool EndsInCutCharacter(const char* text, size_t size) {
     if (AnnouncedLength(last[k]) > k + 1) return true;
   }
   return false;
+}
+
+bool FileEndsInCutCharacter(const std::string& nativePath) {
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return false;
+  // The verdict rests on the last three characters the parser sees; with
+  // CR LF taking two bytes each, eight bytes of the end are more than enough.
+  const size_t kTail = 8;
+  char piece[65536];
+  char tail[2 * kTail];
+  size_t tailSize = 0;
+  size_t got;
+  while ((got = fread(piece, 1, sizeof piece, file)) > 0) {
+    const char* zero = static_cast<const char*>(memchr(piece, 0, got));
+    size_t used = zero ? static_cast<size_t>(zero - piece) : got;
+    if (used >= kTail) {
+      memcpy(tail, piece + used - kTail, kTail);
+      tailSize = kTail;
+    } else {
+      // Keep what there was and add the little that came.
+      size_t keep = tailSize + used > kTail ? kTail - used : tailSize;
+      memmove(tail, tail + tailSize - keep, keep);
+      memcpy(tail + keep, piece, used);
+      tailSize = keep + used;
+    }
+    if (zero) break;  // the parser stops at the first zero byte
+  }
+  fclose(file);
+  return EndsInCutCharacter(tail, tailSize);
 }

@@ -121,7 +121,9 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
     const TiXmlElement* header = entry->FirstChildElement();
     const char* dir = header->Attribute("Dir");
     allEntryDirs.push_back(dir);
-    printf("\n\n  SimObjEntry: %s", dir);
+    // A literal, then the text: no format to interpret, once per entry.
+    fputs("\n\n  SimObjEntry: ", stdout);
+    fputs(dir, stdout);
 
     int32_t variants = CountSeasonVariants(entry);
     allVariantCounts.push_back(variants);
@@ -131,7 +133,8 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
       const char* type = current->Attribute("Type");
       allVariantTypes.push_back(type);
       allVariantTitles.push_back(current->Attribute("SimTitle"));
-      printf("\n\tDetected Season: %s", type);
+      fputs("\n\tDetected Season: ", stdout);
+      fputs(type, stdout);
     }
 
     const TiXmlElement* data = current->NextSiblingElement("PlacementData");
@@ -155,19 +158,12 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
 }
 
 const char* ParserRefusal(const std::string& nativePath) {
-  FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return nullptr;
-  std::string text;
-  char buffer[65536];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  fclose(file);
-  if (!NestingWithin(text.data(), text.size(), kMaxPlacementNesting)) {
+  if (!FileNestingIsSafe(nativePath)) {
     static const std::string deep =
         "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
     return deep.c_str();
   }
-  if (EndsInCutCharacter(text.data(), text.size())) {
+  if (FileEndsInCutCharacter(nativePath)) {
     return "it ends inside a character (a cut UTF-8 sequence)";
   }
   return nullptr;

@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 /// Real placement files nest three levels (entry, its children, perhaps one
 /// more inside those). 256 leaves authors every freedom they could want while
 /// keeping the parser's recursion a small fraction of a 1 MiB thread stack.
@@ -16,5 +18,23 @@ const int kMaxPlacementNesting = 256;
 /// unless the tag closes itself, and comments, CDATA, declarations and quoted
 /// attribute values are skipped as the parser skips them.
 bool NestingWithin(const char* text, size_t size, int limit);
+
+/// Where a scan of a text given in pieces stands between them.
+struct NestingScan {
+  int limit = kMaxPlacementNesting;
+  int depth = 0;
+  bool tooDeep = false;
+};
+
+/// Scans the next piece of a text as NestingWithin does, carrying the depth
+/// in `scan`. Returns how many bytes it took: markup left unfinished at the
+/// end is left for the next call, which is given it again in front of the
+/// next piece, unless `final` says this is the end of the text. Stops early
+/// once the text is too deep.
+size_t ScanNesting(const char* text, size_t size, bool final, NestingScan* scan);
+
+/// False for a file nested deeper than kMaxPlacementNesting. A file that
+/// cannot be read passes; the parser then reports it as it always does.
+bool FileNestingIsSafe(const std::string& nativePath);
 
 #endif  // BRINDLEWICK_PLACEMENT_NESTING_H_

@@ -3,13 +3,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 namespace standin {
 
 const char kUsage[] =
     "usage: sim-standin [--port N] [--port-file FILE] [--scenario STEPS]\n"
     "                   [--scenario-file FILE] [--refuse TITLE]...\n"
-    "                   [--transcript FILE] [--timeout SECONDS]\n"
+    "                   [--transcript FILE] [--timeout SECONDS] [--max-objects N]\n"
     "\n"
     "A stand-in for FSX that speaks SimConnect (FSX SP2) on 127.0.0.1, one client\n"
     "at a time.\n"
@@ -22,7 +23,8 @@ const char kUsage[] =
     "  --scenario-file FILE  the steps from FILE, for scenarios too long to type\n"
     "  --refuse TITLE     creating an object with this title fails (repeatable)\n"
     "  --transcript FILE  log every packet and message, decoded, as JSON lines\n"
-    "  --timeout SECONDS  give up after this long (exit status 3)\n";
+    "  --timeout SECONDS  give up after this long (exit status 3)\n"
+    "  --max-objects N    standing objects per client, 1 to 1000000 (default 10000)\n";
 
 namespace {
 
@@ -46,7 +48,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
     }
     bool known = name == "--port" || name == "--port-file" || name == "--scenario" ||
                  name == "--scenario-file" || name == "--refuse" || name == "--transcript" ||
-                 name == "--timeout";
+                 name == "--timeout" || name == "--max-objects";
     if (!known) {
       *error = "unknown option \"" + name + "\"; see --help";
       return false;
@@ -69,6 +71,13 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
         return false;
       }
       options->timeoutSeconds = static_cast<uint32_t>(number);
+    } else if (name == "--max-objects") {
+      if (!ParseNumber(value, kMaxObjectsCeiling, &number) || number == 0) {
+        *error = "--max-objects needs a count from 1 to " + std::to_string(kMaxObjectsCeiling) +
+                 ", not \"" + value + "\"";
+        return false;
+      }
+      options->maxObjects = static_cast<uint32_t>(number);
     } else if (name == "--port-file") {
       options->portFile = value;
     } else if (name == "--transcript") {

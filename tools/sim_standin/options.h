@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/sim_standin/scenario.h"
+#include "tools/sim_standin/session.h"
 
 namespace standin {
 
@@ -16,7 +17,8 @@ struct Options {
   std::string transcriptFile;
   std::vector<Step> scenario;  // from --scenario or --scenario-file
   std::vector<std::string> refusedTitles;
-  uint32_t timeoutSeconds = 0;  // 0: run until the scenario ends the run
+  uint32_t timeoutSeconds = 0;        // 0: run until the scenario ends the run
+  uint32_t maxObjects = kMaxObjects;  // standing objects per client
   bool help = false;
 };
 

@@ -73,9 +73,9 @@ std::string ParseStep(const std::vector<std::string>& words, Step* step) {
     }
   } else if (verb == "objects") {
     step->kind = StepKind::kObjects;
-    if (!ParseCount(argument, kMaxObjects, &step->number)) {
-      advice =
-          "objects needs a count from 0 to " + std::to_string(kMaxObjects) + ", e.g. \"objects 2\"";
+    if (!ParseCount(argument, kMaxObjectsCeiling, &step->number)) {
+      advice = "objects needs a count from 0 to " + std::to_string(kMaxObjectsCeiling) +
+               ", e.g. \"objects 2\"";
     }
   } else if (verb == "delay-ids") {
     step->kind = StepKind::kDelayIds;

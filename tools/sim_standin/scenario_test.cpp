@@ -52,7 +52,7 @@ TEST(ParseScenario, SaysWhichStepIsWrongAndWhatToWrite) {
       {"wait 3600001", "wait needs milliseconds"},
       {"wait 5 ms", "scenario step 1 \"wait 5 ms\": too many words; write \"wait 5\""},
       {"settle 0", "settle takes quiet milliseconds from 1 to 10000"},
-      {"objects 10001", "objects needs a count from 0 to 10000"},
+      {"objects 1000001", "objects needs a count from 0 to 1000000"},
       {"delay-ids", "delay-ids needs milliseconds from 0 to 60000"},
       {"quit now", "too many words; write \"quit\""},
       {"answered 5", "too many words; write \"answered\""},
@@ -71,10 +71,10 @@ TEST(ParseScenario, SaysWhichStepIsWrongAndWhatToWrite) {
 TEST(ParseOptions, ReadsTheCommandLine) {
   Options options;
   std::string error;
-  ASSERT_TRUE(ParseOptions(
-      {"--port", "5111", "--port-file", "p", "--scenario", "launch 4; quit", "--refuse", "Big Tree",
-       "--refuse", "Small Tree", "--transcript", "t.jsonl", "--timeout", "30"},
-      &options, &error))
+  ASSERT_TRUE(ParseOptions({"--port", "5111", "--port-file", "p", "--scenario", "launch 4; quit",
+                            "--refuse", "Big Tree", "--refuse", "Small Tree", "--transcript",
+                            "t.jsonl", "--timeout", "30", "--max-objects", "200000"},
+                           &options, &error))
       << error;
   EXPECT_EQ(options.port, 5111);
   EXPECT_EQ(options.portFile, "p");
@@ -82,6 +82,7 @@ TEST(ParseOptions, ReadsTheCommandLine) {
   EXPECT_EQ(options.refusedTitles, (std::vector<std::string>{"Big Tree", "Small Tree"}));
   EXPECT_EQ(options.transcriptFile, "t.jsonl");
   EXPECT_EQ(options.timeoutSeconds, 30u);
+  EXPECT_EQ(options.maxObjects, 200000u);
 }
 
 TEST(ParseOptions, ReadsTheScenarioFromAFile) {
@@ -106,6 +107,8 @@ TEST(ParseOptions, RejectsMistakes) {
       {{"--port", "-1"}, "--port needs a number"},
       {{"--port"}, "--port needs a value"},
       {{"--timeout", "soon"}, "--timeout needs seconds"},
+      {{"--max-objects", "0"}, "--max-objects needs a count from 1 to 1000000, not \"0\""},
+      {{"--max-objects", "1000001"}, "--max-objects needs a count"},
       {{"--colour"}, "unknown option \"--colour\""},
       {{"--scenario", "launch"}, "scenario step 1"},
       {{"--scenario-file", "/nonexistent/steps"},

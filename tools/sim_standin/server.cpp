@@ -393,6 +393,7 @@ int Server::PollTimeout(Clock::time_point now) const {
 
 int Server::Run() {
   for (const std::string& title : options_.refusedTitles) world_.refusedTitles.push_back(title);
+  world_.maxObjects = options_.maxObjects;
   launchMonth_ = CurrentUtcMonth();
   if (!options_.transcriptFile.empty()) {
     std::string error;

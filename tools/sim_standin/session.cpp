@@ -116,11 +116,11 @@ struct Handler {
         std::find(refused.begin(), refused.end(), create.containerTitle) != refused.end()) {
       return Fail(kExceptionCreateObjectFailed, 1);
     }
-    if (session->objects.size() >= kMaxObjects || world->nextObjectId == 0) {
+    if (session->objects.size() >= world->maxObjects || world->nextObjectId == 0) {
       return Fail(kExceptionTooManyObjects, 1);
     }
     SimObject object{world->nextObjectId++, create.containerTitle, create.position};
-    session->objects.push_back(object);
+    session->objects.emplace_hint(session->objects.end(), object.id, object);
     out->push_back(RecvAssignedObjectId{create.requestId, object.id});
     return Verdict::kKeep;
   }
@@ -128,11 +128,7 @@ struct Handler {
   // An id that names no standing object of this client (0, a removed one, an
   // unknown one) is refused as UNRECOGNIZED_ID on the object id argument.
   Verdict operator()(const AIRemoveObjectPacket& remove) {
-    auto& objects = session->objects;
-    auto found = std::find_if(objects.begin(), objects.end(),
-                              [&](const SimObject& o) { return o.id == remove.objectId; });
-    if (found == objects.end()) return Fail(kExceptionUnrecognizedId, 1);
-    objects.erase(found);
+    if (session->objects.erase(remove.objectId) == 0) return Fail(kExceptionUnrecognizedId, 1);
     return Verdict::kKeep;
   }
 
@@ -189,10 +185,10 @@ Verdict HandlePacket(const ClientPacket& packet, World* world, Session* session,
   return std::visit(Handler{packet, world, session, out}, packet.body);
 }
 
-std::string FormatObjects(const std::vector<SimObject>& objects) {
+std::string FormatObjects(const std::map<uint32_t, SimObject>& objects) {
   if (objects.empty()) return "    (none)\n";
   std::string text;
-  for (const SimObject& object : objects) {
+  for (const auto& [id, object] : objects) {
     char line[160];
     std::snprintf(line, sizeof line, " lat %.6f lon %.6f alt %.2f ft\n", object.position.latitude,
                   object.position.longitude, object.position.altitude);

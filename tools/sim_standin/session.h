@@ -19,6 +19,9 @@ constexpr size_t kMaxDefinitions = 1000;
 constexpr size_t kMaxDatumsPerDefinition = 100;
 constexpr size_t kMaxSubscriptions = 1000;
 constexpr size_t kMaxObjects = 10000;
+/// The most standing objects --max-objects can allow: enough for a season
+/// switch of a large scenery in the benchmarks.
+constexpr size_t kMaxObjectsCeiling = 1000000;
 
 /// The object id the user aircraft answers data requests under.
 constexpr uint32_t kUserObjectId = 1;
@@ -35,6 +38,8 @@ struct World {
   double month = 1;
   /// Ids are handed out in increasing order and never reused; 0 is never one.
   uint32_t nextObjectId = 1000;
+  /// Standing objects per client, past which creation fails.
+  size_t maxObjects = kMaxObjects;
   /// Titles whose creation fails.
   std::vector<std::string> refusedTitles;
 };
@@ -54,8 +59,9 @@ struct Session {
   std::map<uint32_t, std::vector<Datum>> definitions;
   /// Client event id to system event name.
   std::map<uint32_t, std::string> subscriptions;
-  /// Objects this client created that still stand, in creation order.
-  std::vector<SimObject> objects;
+  /// Objects this client created that still stand, by id, which is also
+  /// creation order; a map, so removing one of many thousands stays cheap.
+  std::map<uint32_t, SimObject> objects;
 };
 
 /// Whether the connection stays up after a packet.
@@ -77,7 +83,7 @@ bool IsKnownSystemEvent(const std::string& name);
 /// The readable list of `objects`, one indented line each:
 ///   1000 "Title" lat 47.000000 lon -122.000000 alt 120.00 ft
 /// or "    (none)\n".
-std::string FormatObjects(const std::vector<SimObject>& objects);
+std::string FormatObjects(const std::map<uint32_t, SimObject>& objects);
 
 }  // namespace standin
 

@@ -169,8 +169,8 @@ TEST_F(SessionTest, ObjectsAreCreatedRefusedAndRemoved) {
   };
   for (const Case& c : cases) EXPECT_EQ(Send(c.packet), c.replies);
   ASSERT_EQ(session.objects.size(), 2u);
-  EXPECT_EQ(session.objects[0].title, "Birch Tree");
-  EXPECT_EQ(session.objects[1].position.latitude, 47.5);
+  EXPECT_EQ(session.objects.at(1001).title, "Birch Tree");
+  EXPECT_EQ(session.objects.at(1002).position.latitude, 47.5);
   EXPECT_EQ(FormatObjects(session.objects),
             "    1001 \"Birch Tree\" lat 47.500000 lon -122.250000 alt 300.00 ft\n"
             "    1002 \"Oak Tree\" lat 47.500000 lon -122.250000 alt 300.00 ft\n");
