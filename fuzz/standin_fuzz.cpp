@@ -11,7 +11,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <set>
 #include <vector>
 
 #include "tools/sim_standin/protocol.h"
