@@ -1,6 +1,7 @@
 #include "tools/sim_standin/options.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -37,9 +38,31 @@ bool ParseNumber(const std::string& text, unsigned long limit, unsigned long* va
   return *value <= limit;
 }
 
+// A folder opens and reads as nothing, which would run an empty scenario:
+// only a regular file will do.
+bool ReadScenarioFile(const std::string& path, std::string* text, std::string* error) {
+  std::error_code ignored;
+  auto status = std::filesystem::status(path, ignored);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    *error = "--scenario-file: \"" + path + "\" is not a file; name a file of steps";
+    return false;
+  }
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  if (file) content << file.rdbuf();
+  if (!file || file.bad()) {
+    *error = "--scenario-file: cannot read \"" + path + "\"";
+    return false;
+  }
+  *text = content.str();
+  return true;
+}
+
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error) {
+  // A second scenario would silently replace the first.
+  bool scenarioGiven = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& name = arguments[i];
     if (name == "--help" || name == "-h") {
@@ -84,17 +107,15 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
       options->transcriptFile = value;
     } else if (name == "--refuse") {
       options->refusedTitles.push_back(value);
-    } else if (name == "--scenario-file") {
-      std::ifstream file(value);
-      std::stringstream text;
-      text << file.rdbuf();
-      if (!file) {
-        *error = "--scenario-file: cannot read \"" + value + "\"";
+    } else if (name == "--scenario" || name == "--scenario-file") {
+      if (scenarioGiven) {
+        *error = name + ": a scenario was given already; give one --scenario or --scenario-file";
         return false;
       }
-      if (!ParseScenario(text.str(), &options->scenario, error)) return false;
-    } else if (!ParseScenario(value, &options->scenario, error)) {
-      return false;
+      scenarioGiven = true;
+      std::string text = value;
+      if (name == "--scenario-file" && !ReadScenarioFile(value, &text, error)) return false;
+      if (!ParseScenario(text, &options->scenario, error)) return false;
     }
   }
   return true;

@@ -189,9 +189,13 @@ std::string FormatObjects(const std::map<uint32_t, SimObject>& objects) {
   if (objects.empty()) return "    (none)\n";
   std::string text;
   for (const auto& [id, object] : objects) {
-    char line[160];
-    std::snprintf(line, sizeof line, " lat %.6f lon %.6f alt %.2f ft\n", object.position.latitude,
-                  object.position.longitude, object.position.altitude);
+    // Sized from what is printed: a latitude of 1e300 is over 300 digits.
+    const char* format = " lat %.6f lon %.6f alt %.2f ft\n";
+    const InitPosition& at = object.position;
+    int length = std::snprintf(nullptr, 0, format, at.latitude, at.longitude, at.altitude);
+    std::string line(static_cast<size_t>(std::max(length, 0)) + 1, '\0');
+    std::snprintf(line.data(), line.size(), format, at.latitude, at.longitude, at.altitude);
+    line.pop_back();
     text += "    " + std::to_string(object.id) + " \"" + object.title + "\"" + line;
   }
   return text;
