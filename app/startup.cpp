@@ -11,6 +11,8 @@
 #include "season/season_switch.h"
 #include "sim/connection.h"
 
+ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow};
+
 bool LoadFoundPlacementFiles() {
   std::string path;
   bool debug = false;
@@ -23,6 +25,10 @@ bool LoadFoundPlacementFiles() {
 }
 
 int RunBrindlewick() {
+  // A console shared with a command prompt is the prompt's: its window, its
+  // settings. Only a console of the program's own is set up and hidden.
+  const bool ownConsole = consoleCalls.processCount() == 1;
+  if (ownConsole) consoleCalls.prepareOwn();
   printf("\n-------------------------");
   printf("\n   BRINDLEWICK  ");
   printf("\n  Seasonal scenery for FSX, by Quillmar");
@@ -32,7 +38,7 @@ int RunBrindlewick() {
   ScanPlacementFiles();
   if (!foundFiles.empty()) {
     // Only the last file decides whether the log stays on screen.
-    if (!LoadFoundPlacementFiles()) os::HideConsoleWindow();
+    if (!LoadFoundPlacementFiles() && ownConsole) consoleCalls.hide();
   }
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
 

@@ -6,6 +6,14 @@
 /// flag (false when nothing was found).
 bool LoadFoundPlacementFiles();
 
+/// The console calls of the start-up (os.h's); tests put doubles in their place.
+struct ConsoleCalls {
+  unsigned (*processCount)();
+  void (*prepareOwn)();
+  void (*hide)();
+};
+extern ConsoleCalls consoleCalls;
+
 /// Runs the whole program; returns its exit code.
 int RunBrindlewick();
 

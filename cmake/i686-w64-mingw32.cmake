@@ -3,10 +3,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(BRINDLEWICK_MINGW_PREFIX i686-w64-mingw32)
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model's
-# libstdc++ lacks. winpthreads is linked statically like the rest.
-set(CMAKE_C_COMPILER ${BRINDLEWICK_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${BRINDLEWICK_MINGW_PREFIX}-g++-posix)
+# The win32 thread model: the posix one's winpthreads imports GetTickCount64,
+# which Windows XP, where FSX runs, lacks. GoogleTest gets a port for it
+# (cmake/gtest-win32).
+set(CMAKE_C_COMPILER ${BRINDLEWICK_MINGW_PREFIX}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${BRINDLEWICK_MINGW_PREFIX}-g++-win32)
 set(CMAKE_RC_COMPILER ${BRINDLEWICK_MINGW_PREFIX}-windres)
 set(CMAKE_AR ${BRINDLEWICK_MINGW_PREFIX}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB ${BRINDLEWICK_MINGW_PREFIX}-ranlib CACHE FILEPATH "")
@@ -21,8 +22,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The program must run where only Windows' own DLLs (and SimConnect.dll) are:
 # the C and C++ runtimes go into the executable.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# No build time in the headers: the same sources make the same package.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 # Release builds ship: no symbol tables (half the size).
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 

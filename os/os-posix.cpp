@@ -153,7 +153,12 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A terminal has no window of its own to hide.
+// A terminal is the shell's, never the program's own: nothing to take over,
+// no window to hide.
+unsigned ConsoleProcessCount() { return 0; }
+
+void PrepareOwnConsole() {}
+
 void HideConsoleWindow() {}
 
 void SleepMilliseconds(unsigned milliseconds) {

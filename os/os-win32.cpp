@@ -1,6 +1,9 @@
 // Win32 services: the real calls the program was written for.
 #include <windows.h>
 
+#include <wchar.h>
+#include <wctype.h>
+
 #include <string>
 
 #include "os/os.h"
@@ -10,39 +13,89 @@ namespace os {
 struct FindState {
   HANDLE handle;
   WIN32_FIND_DATAW data;
+  std::wstring suffix;  // ".xml" of "*.xml"
 };
 
 namespace {
 
-// Names reach the rest of the program in the ANSI code page; characters it
-// cannot hold become its default character.
-std::string WideToNarrow(const wchar_t* text) {
+// Names reach the rest of the program in the ANSI code page. No best-fit
+// look-alikes: "\u0141odz.xml" must not become "Lodz.xml", another file.
+// Sets `lossy` when a character had no form and became the default one.
+std::string WideToNarrow(const wchar_t* text, bool* lossy) {
+  *lossy = false;
   int wideLength = lstrlenW(text);
   if (wideLength == 0) return std::string();
-  int length = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, wideLength, nullptr, 0,
+                                   nullptr, nullptr);
   if (length <= 0) return std::string();
   std::string out(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, wideLength, &out[0], length, nullptr, nullptr);
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, wideLength, &out[0], length, nullptr,
+                      &usedDefault);
+  *lossy = usedDefault != FALSE;
   return out;
+}
+
+// The search also matches 8.3 short names ("VILL~1.XML" for "Village.xml~"):
+// only the long name decides, as it does elsewhere.
+bool LongNameMatches(const FindState& search) {
+  const wchar_t* name = search.data.cFileName;
+  size_t length = wcslen(name), suffix = search.suffix.size();
+  if (length < suffix) return false;
+  for (size_t i = 0; i < suffix; ++i) {
+    wchar_t a = name[length - suffix + i], b = search.suffix[i];
+    if (a != b && !(a < 128 && b < 128 && (a | 0x20) == (b | 0x20) && iswalpha(b))) return false;
+  }
+  return true;
+}
+
+// A name the code page cannot hold is given by its short name, which opens
+// the same file; without one it keeps the default characters, and opening
+// it fails rather than reaching another file.
+std::string NarrowName(const WIN32_FIND_DATAW& data) {
+  bool lossy = false;
+  std::string name = WideToNarrow(data.cFileName, &lossy);
+  if (lossy && data.cAlternateFileName[0] != L'\0') {
+    bool shortLossy = false;
+    std::string alternate = WideToNarrow(data.cAlternateFileName, &shortLossy);
+    if (!shortLossy) return alternate;
+  }
+  return name;
+}
+
+// Moves to the next match whose long name counts; false at the end.
+bool NextMatch(FindState* search) {
+  while (FindNextFileW(search->handle, &search->data)) {
+    if (LongNameMatches(*search)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 FindState* FindFirst(const wchar_t* pattern, std::string* name, int* error) {
   FindState* search = new FindState;
+  const wchar_t* star = wcsrchr(pattern, L'*');
+  search->suffix = star ? star + 1 : L"";
   search->handle = FindFirstFileW(pattern, &search->data);
   if (search->handle == INVALID_HANDLE_VALUE) {
     *error = static_cast<int>(GetLastError());
     delete search;
     return nullptr;
   }
-  *name = WideToNarrow(search->data.cFileName);
+  if (!LongNameMatches(*search) && !NextMatch(search)) {
+    FindClose(search->handle);
+    delete search;
+    *error = ERROR_FILE_NOT_FOUND;  // as for a folder without a match
+    return nullptr;
+  }
+  *name = NarrowName(search->data);
   return search;
 }
 
 bool FindNext(FindState* search, std::string* name) {
-  if (!FindNextFileW(search->handle, &search->data)) return false;
-  *name = WideToNarrow(search->data.cFileName);
+  if (!NextMatch(search)) return false;
+  *name = NarrowName(search->data);
   return true;
 }
 
@@ -66,6 +119,23 @@ std::string NativePath(const std::string& path) { return path; }
 bool IsDirectory(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unsigned ConsoleProcessCount() {
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2);  // the count, even past 2
+}
+
+void PrepareOwnConsole() {
+  // CONIN$ reaches the console's input even when standard input is redirected.
+  HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  DWORD mode = 0;
+  if (input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode)) {
+    SetConsoleMode(input, (mode & ~DWORD{ENABLE_QUICK_EDIT_MODE}) | ENABLE_EXTENDED_FLAGS);
+  }
+  if (input != INVALID_HANDLE_VALUE) CloseHandle(input);
+  SetConsoleOutputCP(GetACP());
 }
 
 void HideConsoleWindow() { ShowWindow(GetConsoleWindow(), SW_HIDE); }

@@ -15,6 +15,10 @@ struct FindState;  // an open directory search
 /// match's bare name, in the narrow encoding, into `name`. When the search
 /// cannot start returns null and puts the Windows error code into `error`:
 /// 3 for a missing folder, 2 when nothing matches, 5 when access is denied.
+/// A match is a name whose long form ends in ".ext", in any letter case. A
+/// name the narrow encoding cannot hold comes as another name of the same
+/// file (its 8.3 short name) or, without one, with the encoding's default
+/// character in place of what it cannot hold.
 FindState* FindFirst(const wchar_t* pattern, std::string* name, int* error);
 
 /// Puts the next match into `name`; false when there is none (or on error).
@@ -32,6 +36,17 @@ std::string NativePath(const std::string& path);
 
 /// True when `path` (native form) names a directory.
 bool IsDirectory(const std::string& path);
+
+// The console. The program owns it when it is the console's only process
+// (started by the simulator or from Explorer); one shared with a command
+// prompt belongs to the prompt and is left as it is.
+
+/// How many processes share the program's console; 0 without a console.
+unsigned ConsoleProcessCount();
+
+/// For an owned console: no QuickEdit (a click would block every write) and
+/// the ANSI output code page (the log's names are in it).
+void PrepareOwnConsole();
 
 /// Hides the console window the program writes to, where there is one.
 void HideConsoleWindow();
