@@ -72,7 +72,8 @@ std::string GeoJsonText(const std::vector<CheckedEntry>& entries) {
     out += i ? ",\n" : "\n";
     out += "  {\"type\": \"Feature\", \"geometry\": " + Geometry(entry) + ",\n";
     out += "   \"properties\": {\"Dir\": " + JsonString(Utf8Text(entry.dir, entry.utf8)) +
-           ", \"file\": " + JsonString(FileNameText(entry.file)) + ", \"line\": " + std::to_string(entry.line);
+           ", \"file\": " + JsonString(FileNameText(entry.file)) +
+           ", \"line\": " + std::to_string(entry.line);
     if (isfinite(entry.altitude)) out += ", \"Alt\": " + FormatNumber(entry.altitude);
     for (const auto& s : kSeasons) {
       out += ", \"" + std::string(s.key) + "\": " + Titles(entry, s.season);

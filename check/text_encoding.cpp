@@ -54,8 +54,8 @@ TextEncoding EncodingAtStart(const std::string& path) {
   TextEncoding encoding;
   unsigned char start[3] = {0, 0, 0};
   if (FILE* file = fopen(path.c_str(), "rb")) {
-    encoding.decided = fread(start, 1, 3, file) == 3 && start[0] == 0xEF && start[1] == 0xBB &&
-                       start[2] == 0xBF;
+    encoding.decided =
+        fread(start, 1, 3, file) == 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF;
     fclose(file);
   }
   encoding.utf8 = encoding.decided;
@@ -67,8 +67,8 @@ void PassNode(const TiXmlNode* node, TextEncoding* encoding) {
   if (encoding->decided || !declaration) return;
   const char* name = declaration->Encoding();
   encoding->decided = true;
-  encoding->utf8 = !*name || StartsWithIgnoringCase(name, "UTF-8") ||
-                   StartsWithIgnoringCase(name, "UTF8");
+  encoding->utf8 =
+      !*name || StartsWithIgnoringCase(name, "UTF-8") || StartsWithIgnoringCase(name, "UTF8");
 }
 
 std::string Utf8Text(const std::string& text, bool utf8) {
