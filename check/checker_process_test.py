@@ -22,15 +22,15 @@ def point(lonlat, dir, file, titles, **alt):
 
 
 FILES = {
-    "a.xml": '<?xml version="1.0" encoding="ISO-8859-1"?>\n<SimObjectEntry>'
+    b"a.xml": '<?xml version="1.0" encoding="ISO-8859-1"?>\n<SimObjectEntry>'
              '<O Dir="Caf\xe9 &quot;Q&quot; \\ end"/><Season Type="SU" SimTitle="tab&#9;here"/>'
              '<Season Type="xx" SimTitle="back\\slash\xe0\x80\x80"/><PlacementData '
              'Lat="1.5" Lon="-2.25" Alt="3"/></SimObjectEntry>\n'
              '<SimObjectEntry><O/><PlacementData/></SimObjectEntry>\n'.encode("latin-1"),
-    "b.xml": '<?xml version="1.0" encoding="UTF-8"?>\n<SimObjectEntry><O Dir="Fj\u00f8l'
+    b"b.xml": '<?xml version="1.0" encoding="UTF-8"?>\n<SimObjectEntry><O Dir="Fj\u00f8l'
              '&#xD800;&#x110000;"/><Season Type="HW" SimTitle="&lt;snow&gt;"/><PlacementData '
              'Lat="nope"/></SimObjectEntry>\n'.encode("utf-8"),
-    "c.xml": b'\n<SimObjectEntry><O Dir="c"/><PlacementData Lat="nan" Lon="1" Alt="inf"/>'
+    b"\xe9.xml": b'\n<SimObjectEntry><O Dir="c"/><PlacementData Lat="nan" Lon="1" Alt="inf"/>'
              b'</SimObjectEntry>\n',
 }
 # What TinyXML makes of &#xD800; and &#x110000; in a UTF-8 file: no characters.
@@ -39,7 +39,7 @@ no_characters = b"\xed\xa0\x80\xf4\x90\x80\x80".decode("utf-8", "replace")
 with tempfile.TemporaryDirectory() as work:
     os.mkdir(os.path.join(work, "odd"))
     for name, text in FILES.items():
-        with open(os.path.join(work, "odd", name), "wb") as f:
+        with open(os.path.join(os.fsencode(work), b"odd", name), "wb") as f:
             f.write(text)
     assert run("odd", "--geojson", "odd.geojson")[0] == 1
     with open(os.path.join(work, "odd.geojson"), "rb") as f:  # NaN, Infinity: no JSON
@@ -49,7 +49,7 @@ with tempfile.TemporaryDirectory() as work:
         point([-2.25, 1.5], 'Caf\xe9 "Q" \\ end', "a.xml",
               {"SU": ["tab\there"], "Spring": ["back\\slash\xe0\x80\x80"]}, Alt=3),
         point([0, 0], "Fj\u00f8l" + no_characters, "b.xml", {"HW": ["<snow>"]}, Alt=0),
-        point(None, "c", "c.xml", {})]), points
+        point(None, "c", "\xe9.xml", {})]), points
     code, out, err = run("--bogus")
     assert (code, out, err.splitlines()[0]) == (2, "", "brindlewick-check: unknown option --bogus")
 print("passed")

@@ -13,19 +13,6 @@ bool StartsWithIgnoringCase(const char* text, const char* start) {
   return true;
 }
 
-void AppendUtf8(unsigned long c, std::string* out) {
-  if (c < 0x80) {
-    out->push_back(static_cast<char>(c));
-    return;
-  }
-  int length = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-  static const unsigned char kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
-  out->push_back(static_cast<char>(kLead[length] | (c >> (6 * (length - 1)))));
-  for (int k = length - 2; k >= 0; --k) {
-    out->push_back(static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F)));
-  }
-}
-
 // The length a lead byte announces and the range its second byte must fall
 // in, which rules out overlong forms, surrogates and values above U+10FFFF;
 // a length of 0 for a byte that starts nothing.
@@ -77,7 +64,8 @@ std::string Utf8Text(const std::string& text, bool utf8) {
   while (i < text.size()) {
     unsigned char byte = static_cast<unsigned char>(text[i]);
     if (!utf8) {
-      AppendUtf8(byte, &out);
+      if (byte >= 0x80) out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+      out.push_back(static_cast<char>(byte < 0x80 ? byte : 0x80 | (byte & 0x3F)));
       ++i;
       continue;
     }
