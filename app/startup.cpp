@@ -14,13 +14,8 @@
 ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow};
 
 bool LoadFoundPlacementFiles() {
-  std::string path;
   bool debug = false;
-  for (const std::string& name : foundFiles) {
-    path = kPlacementFolder;
-    path += name;
-    debug = LoadPlacementFile(path.c_str());
-  }
+  for (const std::string& name : foundFiles) debug = LoadPlacementFile(kPlacementFolder, name);
   return debug;
 }
 

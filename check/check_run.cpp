@@ -22,6 +22,21 @@ void Report(CheckRun* run, const std::string& file, int line, int column, Severi
   out << ": " << kind << ": " << message << '\n';
 }
 
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "&#" + std::to_string(byte) + ";";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + Printable(text) + "\""; }
+
 std::string FormatNumber(double value) {
   char text[48];
   // Plain decimals where they are short; exponents only for the very large

@@ -15,6 +15,7 @@ struct CheckedEntry {
   int line = 0;
   int column = 0;
   std::string dir;
+  bool utf8 = false;  // its texts were read as UTF-8, not byte by byte
   double latitude = 0.0;
   double longitude = 0.0;
   double altitude = 0.0;
@@ -40,6 +41,14 @@ struct CheckRun {
 /// line of 0 (position unknown) leaves out line and column.
 void Report(CheckRun* run, const std::string& file, int line, int column, Severity severity,
             const std::string& message);
+
+/// `text` with its control characters written as character references
+/// ("&#10;"), so that a message stays on one line and sends nothing to the
+/// terminal.
+std::string Printable(const std::string& text);
+
+/// Printable(text) in double quotes.
+std::string Quoted(const std::string& text);
 
 /// A number as short as it can be written and still read back the same.
 std::string FormatNumber(double value);

@@ -31,9 +31,14 @@ void ReportAt(CheckRun* run, const std::string& file, Place place, Severity seve
   Report(run, file, place.line, place.column, severity, message);
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
 
-void CheckVariant(const TiXmlElement* season, const std::string& file, CheckRun* run) {
+void CheckVariant(const TiXmlElement* season, const std::string& file, bool utf8, CheckRun* run) {
   std::string type = season->Attribute("Type");
   // "SP" is how the files have always named spring, which has no code of its own.
   if (type != "SU" && type != "FA" && type != "WI" && type != "HW" && type != "SP") {
@@ -41,7 +46,16 @@ void CheckVariant(const TiXmlElement* season, const std::string& file, CheckRun*
              "Type " + Quoted(type) + " is not SU, FA, WI or HW: the object shows in " +
                  SeasonName(ParseSeasonCode(type)) + " only");
   }
-  size_t length = strlen(season->Attribute("SimTitle"));
+  std::string title = season->Attribute("SimTitle");
+  // The program passes the bytes on; the simulator's object titles are ANSI.
+  if (utf8 && !IsAscii(title)) {
+    ReportAt(run, file, PlaceOf(season), Severity::kWarning,
+             "SimTitle " + Quoted(title) +
+                 " is sent as UTF-8 bytes (the file is read as UTF-8), but the simulator's "
+                 "titles are Windows-1252 text: it will not match; save the file as ISO-8859-1 "
+                 "or Windows-1252 and declare that encoding, or write the title in ASCII");
+  }
+  size_t length = title.size();
   if (length > kLongestSimTitle) {
     ReportAt(run, file, AttributePlace(season, "SimTitle"), Severity::kWarning,
              "SimTitle is " + std::to_string(length) +
@@ -116,7 +130,7 @@ void NoteSharedPosition(const CheckedEntry& entry, CheckRun* run) {
 
 }  // namespace
 
-void CheckEntry(const TiXmlElement* entry, int number, const std::string& file,
+void CheckEntry(const TiXmlElement* entry, int number, const std::string& file, bool utf8,
                 FileCoordinates* coordinates, CheckRun* run) {
   std::string label = "entry " + std::to_string(number);
   if (strcmp(entry->Value(), "SimObjectEntry") != 0) {
@@ -135,6 +149,7 @@ void CheckEntry(const TiXmlElement* entry, int number, const std::string& file,
   checked.file = file;
   checked.line = entry->Row();
   checked.column = entry->Column();
+  checked.utf8 = utf8;
   const TiXmlElement* current = entry->FirstChildElement();
   checked.dir = current->Attribute("Dir");
   int32_t variants = CountSeasonVariants(entry);
@@ -142,7 +157,7 @@ void CheckEntry(const TiXmlElement* entry, int number, const std::string& file,
     current = current->NextSiblingElement("Season");
     checked.types.push_back(current->Attribute("Type"));
     checked.titles.push_back(current->Attribute("SimTitle"));
-    CheckVariant(current, file, run);
+    CheckVariant(current, file, utf8, run);
   }
   CheckCoordinates(current->NextSiblingElement("PlacementData"), file, coordinates, &checked, run);
 

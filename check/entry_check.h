@@ -19,9 +19,10 @@ struct FileCoordinates {
 /// with the closing NUL.
 const size_t kLongestSimTitle = 255;
 
-/// Reports what is wrong with entry `number` of `file` and, when the program
-/// reads the entry, appends it to the run's entries.
-void CheckEntry(const TiXmlElement* entry, int number, const std::string& file,
+/// Reports what is wrong with entry `number` of `file`, whose texts were read
+/// as UTF-8 or not, and, when the program reads the entry, appends it to the
+/// run's entries.
+void CheckEntry(const TiXmlElement* entry, int number, const std::string& file, bool utf8,
                 FileCoordinates* coordinates, CheckRun* run);
 
 #endif  // BRINDLEWICK_CHECK_ENTRY_CHECK_H_

@@ -32,7 +32,7 @@ void ReportNoEntries(const TiXmlDocument& document, const std::string& file, Che
 }  // namespace
 
 void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
-                            const std::string& lastFile, CheckRun* run) {
+                            const std::string& lastFile, TextEncoding encoding, CheckRun* run) {
   if (HasDebugFlag(document) && !lastFile.empty()) {
     const TiXmlNode* debug = document.FirstChild("Debug");
     Report(run, file, debug->Row(), debug->Column(), Severity::kWarning,
@@ -42,8 +42,10 @@ void CheckPlacementDocument(const TiXmlDocument& document, const std::string& fi
   std::vector<const TiXmlElement*> entries = EntryElements(document);
   if (entries.empty()) ReportNoEntries(document, file, run);
   FileCoordinates coordinates;
+  const TiXmlNode* node = document.FirstChild();
   for (size_t i = 0; i < entries.size(); ++i) {
-    CheckEntry(entries[i], static_cast<int>(i + 1), file, &coordinates, run);
+    for (; node != entries[i]; node = node->NextSibling()) PassNode(node, &encoding);
+    CheckEntry(entries[i], static_cast<int>(i + 1), file, encoding.utf8, &coordinates, run);
   }
 }
 
@@ -65,5 +67,5 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
     Report(run, file, line, column, Severity::kError, "the file does not load: " + why);
     return;
   }
-  CheckPlacementDocument(document, file, lastFile, run);
+  CheckPlacementDocument(document, file, lastFile, EncodingAtStart(file), run);
 }

@@ -6,13 +6,15 @@
 #include <string>
 
 #include "check/check_run.h"
+#include "check/text_encoding.h"
 
 class TiXmlDocument;
 
-/// Checks a loaded document shown as `file`. `lastFile` is the file that
-/// decides whether the program's console stays open, or empty when it is this one.
+/// Checks a loaded document shown as `file`, read from its start in
+/// `encoding`. `lastFile` is the file that decides whether the program's
+/// console stays open, or empty when it is this one.
 void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
-                            const std::string& lastFile, CheckRun* run);
+                            const std::string& lastFile, TextEncoding encoding, CheckRun* run);
 
 /// Loads `file` (a path the C library can open, also used in messages) as the
 /// program does, reports a failure to load, and checks it.

@@ -5,40 +5,16 @@
 
 #include <fstream>
 
+#include "check/text_encoding.h"
 #include "season/season_codes.h"
 
 namespace {
 
-bool IsValidUtf8(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80                      ? 1
-                    : (lead >= 0xC2 && lead <= 0xDF) ? 2
-                    : (lead >= 0xE0 && lead <= 0xEF) ? 3
-                    : (lead >= 0xF0 && lead <= 0xF4) ? 4
-                                                     : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
-std::string Utf8FromLatin1(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-      out.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-    }
-  }
-  return out;
+// The names of files are in the system's encoding, UTF-8 on most systems and
+// close to ISO-8859-1 on Windows.
+std::string FileNameText(const std::string& name) {
+  std::string strict = Utf8Text(name, true);
+  return strict == name ? name : Utf8Text(name, false);
 }
 
 // JSON has no NaN or infinity; a point without a usable position has none.
@@ -53,7 +29,7 @@ std::string Titles(const CheckedEntry& entry, SeasonCode season) {
   for (size_t v = 0; v < entry.types.size(); ++v) {
     if (ParseSeasonCode(entry.types[v]) != season) continue;
     if (list.size() > 1) list += ", ";
-    list += JsonString(entry.titles[v]);
+    list += JsonString(Utf8Text(entry.titles[v], entry.utf8));
   }
   return list + "]";
 }
@@ -61,9 +37,8 @@ std::string Titles(const CheckedEntry& entry, SeasonCode season) {
 }  // namespace
 
 std::string JsonString(const std::string& text) {
-  std::string utf8 = IsValidUtf8(text) ? text : Utf8FromLatin1(text);
   std::string out = "\"";
-  for (char c : utf8) {
+  for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -96,8 +71,9 @@ std::string GeoJsonText(const std::vector<CheckedEntry>& entries) {
     const CheckedEntry& entry = entries[i];
     out += i ? ",\n" : "\n";
     out += "  {\"type\": \"Feature\", \"geometry\": " + Geometry(entry) + ",\n";
-    out += "   \"properties\": {\"Dir\": " + JsonString(entry.dir) +
-           ", \"file\": " + JsonString(entry.file) + ", \"line\": " + std::to_string(entry.line);
+    out += "   \"properties\": {\"Dir\": " + JsonString(Utf8Text(entry.dir, entry.utf8)) +
+           ", \"file\": " + JsonString(FileNameText(entry.file)) +
+           ", \"line\": " + std::to_string(entry.line);
     if (isfinite(entry.altitude)) out += ", \"Alt\": " + FormatNumber(entry.altitude);
     for (const auto& s : kSeasons) {
       out += ", \"" + std::string(s.key) + "\": " + Titles(entry, s.season);

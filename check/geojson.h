@@ -7,8 +7,7 @@
 
 #include "check/check_run.h"
 
-/// `text` as a JSON string, quotes included. Texts that are not valid UTF-8
-/// are taken as Latin-1, the encoding of the files that declare none.
+/// UTF-8 `text` as a JSON string, quotes included.
 std::string JsonString(const std::string& text);
 
 /// A FeatureCollection with one Point per entry: coordinates [lon, lat], and

@@ -15,7 +15,7 @@ void PrintSeasonPreview(const std::vector<CheckedEntry>& entries, std::ostream& 
       for (size_t v = 0; v < entry.types.size(); ++v) {
         if (ParseSeasonCode(entry.types[v]) != season) continue;
         ++standing;
-        out << "  " << entry.titles[v] << " at " << FormatNumber(entry.latitude) << ", "
+        out << "  " << Printable(entry.titles[v]) << " at " << FormatNumber(entry.latitude) << ", "
             << FormatNumber(entry.longitude) << ", alt " << FormatNumber(entry.altitude) << "\n";
       }
     }

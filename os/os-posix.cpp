@@ -20,12 +20,15 @@ struct FindState {
 
 namespace {
 
-// Names on these systems are UTF-8; a wide text holds code points.
+// Names on these systems are UTF-8; a wide text holds code points, and bytes
+// that were no UTF-8 as NarrowToWide keeps them.
 std::string Utf8FromWide(const wchar_t* text) {
   std::string out;
   for (; *text; ++text) {
     unsigned long c = static_cast<unsigned long>(*text);
-    if (c < 0x80) {
+    if (c >= 0xDC80 && c <= 0xDCFF) {
+      out.push_back(static_cast<char>(c & 0xFF));  // a byte NarrowToWide kept
+    } else if (c < 0x80) {
       out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
       out.push_back(static_cast<char>(0xC0 | (c >> 6)));
@@ -108,33 +111,31 @@ bool FindNext(FindState* search, std::string* name) {
 
 void FindEnd(FindState* search) { delete search; }
 
-// A byte that does not start a well-formed UTF-8 sequence stands for itself.
+// A byte that is not part of a well-formed UTF-8 sequence becomes a lone
+// surrogate (U+DC80 to U+DCFF), which Utf8FromWide turns back into that byte:
+// every narrow name reaches the system as it was given.
 std::wstring NarrowToWide(const std::string& text) {
+  static const unsigned long kShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
   std::wstring out;
   size_t i = 0;
   while (i < text.size()) {
     unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length = 1;
-    unsigned long c = lead;
-    if (lead >= 0xC0 && lead < 0xE0) {
-      length = 2;
-      c = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-      length = 3;
-      c = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead < 0xF8) {
-      length = 4;
-      c = lead & 0x07u;
-    }
-    bool valid = i + length <= text.size();
+    size_t length = lead < 0x80   ? 1
+                    : lead < 0xC2 ? 0
+                    : lead < 0xE0 ? 2
+                    : lead < 0xF0 ? 3
+                    : lead < 0xF5 ? 4
+                                  : 0;
+    unsigned long c = length == 1 ? lead : lead & (0x7Fu >> length);
+    bool valid = length > 0 && i + length <= text.size();
     for (size_t k = 1; valid && k < length; ++k) {
       unsigned char next = static_cast<unsigned char>(text[i + k]);
       valid = (next & 0xC0) == 0x80;
       c = (c << 6) | (next & 0x3Fu);
     }
-    if (!valid) {
+    if (!valid || c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
       length = 1;
-      c = lead;
+      c = 0xDC00u | lead;
     }
     out.push_back(static_cast<wchar_t>(c));
     i += length;

@@ -82,7 +82,13 @@ const char* FindEntryFault(const TiXmlElement* entry) {
     if (!season->Attribute("SimTitle")) return "Season without SimTitle";
     last = season;
   }
-  if (!last->NextSiblingElement("PlacementData")) return "no PlacementData element";
+  if (!last->NextSiblingElement("PlacementData")) {
+    // One between the header and the last Season is not read; its author
+    // needs to hear where it must go.
+    const TiXmlElement* early = entry->FirstChildElement("PlacementData");
+    return early && early != header ? "no PlacementData after the last Season"
+                                    : "no PlacementData element";
+  }
   return nullptr;
 }
 
@@ -169,9 +175,18 @@ const char* ParserRefusal(const std::string& nativePath) {
   return nullptr;
 }
 
-bool LoadPlacementFile(const char* path) {
+// The file at `nativePath`, shown as `path`.
+static bool LoadPlacementFileAt(const char* path, const std::string& nativePath);
+
+bool LoadPlacementFile(const char* path) { return LoadPlacementFileAt(path, os::NativePath(path)); }
+
+bool LoadPlacementFile(const std::string& folder, const std::string& name) {
+  // The name is the system's own: a backslash in it is a letter, not a separator.
+  return LoadPlacementFileAt((folder + name).c_str(), os::NativePath(folder) + name);
+}
+
+static bool LoadPlacementFileAt(const char* path, const std::string& nativePath) {
   printf("\nResult of \"%s\" Read:", path);
-  std::string nativePath = os::NativePath(path);
   TiXmlDocument document(nativePath.c_str());
   // The C library opens a folder for reading on some systems; it is no file.
   if (os::IsDirectory(nativePath) || ParserRefusal(nativePath) || !document.LoadFile()) {

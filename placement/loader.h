@@ -33,6 +33,10 @@ extern std::vector<int32_t> allVariantCounts;
 /// backslashes; it is printed as given.
 bool LoadPlacementFile(const char* path);
 
+/// The same for `name`, as the directory search found it, in `folder`, a
+/// program path ending in a backslash.
+bool LoadPlacementFile(const std::string& folder, const std::string& name);
+
 /// Why the XML parser cannot take the file at `nativePath` safely (nested too
 /// deeply, or ending inside a character), or nullptr when it can. A file that
 /// cannot be read passes; the parser then reports it as it always does.

@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"PlacementDataOnlyBeforeLastSeason",
                    "<SimObjectEntry><H Dir='X'/><PlacementData Lat='1' Lon='1' Alt='1'/>"
                    "<Season Type='SU' SimTitle='s'/></SimObjectEntry>",
-                   "no PlacementData element", 2},
+                   "no PlacementData after the last Season", 2},
         // Not entries at all: nothing printed, the next element is entry 2.
         BrokenCase{"DoctypeAfterFirstEntry", "<!DOCTYPE x>", "", 0},
         BrokenCase{"DeclarationAfterFirstEntry", "<?xml version='1.0'?>", "", 0}),
