@@ -1,96 +1,70 @@
 #!/usr/bin/env python3
-"""Runs the real program as a process, in a scratch working folder, against
-the stand-in simulator or a scripted hostile one on a free loopback port, and
-checks its whole standard output and error, its exit code, every packet it
-sends (from the stand-in's transcript), what stands after each step, and its
-memory. The rows live in stories.py.
-
-  run_e2e.py --program build/brindlewick --standin build/sim-standin [--story NAME]...
-  run_e2e.py --program Brindlewick.exe --wrapper wine --crlf --standin build/sim-standin
-  run_e2e.py --program build/brindlewick --hostile
-  run_e2e.py --program build/brindlewick --standin build/sim-standin --soak 20000 --seed 2026
-  run_e2e.py --list
-
-Exit status 0 when everything chosen passed, 1 otherwise, 2 for a bad command line."""
-import argparse
-import collections
-import difflib
-import json
-import os
-import random
-import re
-import shlex
-import shutil
-import socket
-import struct
-import subprocess
-import sys
-import tempfile
-import threading
-import time
+# Runs the real program as a process, in a scratch folder, against the stand-in simulator
+# (the stories of stories.py; the soak) or a scripted hostile one, and checks its whole
+# standard output and error, exit code, every packet it sends (from the stand-in's
+# transcript), what stands after each step, and its memory. Exit status 0 when all passed.
+#
+#   run_e2e.py --program build/brindlewick --standin build/sim-standin [--story NAME]...
+#   run_e2e.py --program Brindlewick.exe --wrapper wine --crlf --standin build/sim-standin
+#   run_e2e.py --program build/brindlewick --hostile
+#   run_e2e.py --program build/brindlewick --standin build/sim-standin --soak 20000 --seed 2026
+#   run_e2e.py --list
+import argparse, collections, difflib, json, os, pathlib, random, re, shlex  # noqa: E401
+import shutil, socket, struct, subprocess, sys, tempfile, threading, time  # noqa: E401
 
 sys.dont_write_bytecode = True  # no bytecode in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from stories import CLOSE, HOSTILE, LOADED, SCENERY, SCENERY_FILE, STORIES, VARIANTS  # noqa: E402
 
-# Generous, so a loaded machine or Wine's start-up cannot fail a run; a run
-# that passes never waits for them.
+# Generous, so a loaded machine or Wine's start-up cannot fail a run that passes.
 TIMEOUT_S = 40
 PROMPT_END_S = 5  # how long the program may take to end once the simulator has gone
-# Fields every packet of a kind carries: (function, size, fields).
-FIXED = {
-    "Open": (1, 296, {"reserved": 0, "magic": "00585346", "library_version": "10.0.61259.0"}),
-    "AddToDataDefinition": (12, 544, {"datum_name": "ZULU MONTH OF YEAR", "units_name": "Number",
-                                      "datum_type": 4, "epsilon": 0, "datum_id": 0xFFFFFFFF}),
-    "RequestDataOnSimObjectType": (15, 32, {"radius_meters": 0, "object_type": 0}),
+FIXED = {  # function, size and fields of every packet of a kind
+    "Open": (1, 296, dict(reserved=0, magic="00585346", library_version="10.0.61259.0")),
+    "AddToDataDefinition": (12, 544, dict(datum_name="ZULU MONTH OF YEAR", units_name="Number",
+                                          datum_type=4, epsilon=0, datum_id=0xFFFFFFFF)),
+    "RequestDataOnSimObjectType": (15, 32, dict(radius_meters=0, object_type=0)),
     "SubscribeToSystemEvent": (23, 276, {}),
-    "AICreateSimulatedObject": (42, 332, {"pitch": 0, "bank": 0, "heading": 0, "on_ground": 1,
-                                          "airspeed": 0}),
-    "AIRemoveObject": (44, 24, {}),
-}
+    "AICreateSimulatedObject": (42, 332, dict(pitch=0, bank=0, heading=0, on_ground=1, airspeed=0)),
+    "AIRemoveObject": (44, 24, {})}
 
 
 def workdir(scenery=True):
-    work = tempfile.mkdtemp(prefix="brindlewick-e2e-")
+    work = pathlib.Path(tempfile.mkdtemp(prefix="brindlewick-e2e-"))
     if scenery:
-        os.makedirs(os.path.join(work, os.path.dirname(SCENERY_FILE)))
-        with open(os.path.join(work, SCENERY_FILE), "w", newline="\n") as f:
-            f.write(SCENERY)
+        (work / SCENERY_FILE).parent.mkdir(parents=True)
+        (work / SCENERY_FILE).write_bytes(SCENERY.encode("latin-1"))
     return work
 
 
 def write_config(work, port, extra=""):
-    with open(os.path.join(work, "SimConnect.cfg"), "w", newline="\r\n") as f:
-        f.write("[SimConnect]\nAddress=127.0.0.1\nPort=%s\n%s" % (port, extra))
+    (pathlib.Path(work) / "SimConnect.cfg").write_bytes(
+        b"[SimConnect]\r\nAddress=127.0.0.1\r\nPort=%d\r\n%s" % (port, extra.encode()))
 
 
 def start_standin(standin, work, scenario, refuse=(), timeout=TIMEOUT_S):
-    """sim-standin in `work` (account in standin.txt, transcript.jsonl): (process, port)."""
-    with open(os.path.join(work, "scenario.txt"), "w") as f:
-        f.write(scenario)
-    command = [standin, "--port-file", os.path.join(work, "port"), "--timeout", str(timeout),
-               "--transcript", os.path.join(work, "transcript.jsonl"),
-               "--scenario-file", os.path.join(work, "scenario.txt")]
-    for title in refuse:
-        command += ["--refuse", title]
-    with open(os.path.join(work, "standin.txt"), "wb") as out:
-        process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT,
-                                   stdin=subprocess.DEVNULL)
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and process.poll() is None:
-        if os.path.exists(os.path.join(work, "port")):
-            return process, int(open(os.path.join(work, "port")).read())
+    # sim-standin in `work` (account in standin.txt, transcript.jsonl): (process, port).
+    work = pathlib.Path(work)
+    (work / "scenario.txt").write_text(scenario)
+    with open(work / "standin.txt", "wb") as out:
+        process = subprocess.Popen(
+            [standin, "--port-file", work / "port", "--timeout", str(timeout), "--transcript",
+             work / "transcript.jsonl", "--scenario-file", work / "scenario.txt"]
+            + [arg for title in refuse for arg in ("--refuse", title)],
+            stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+    for _ in range(500):
+        if (work / "port").exists():
+            return process, int((work / "port").read_text())
         time.sleep(0.02)
     raise RuntimeError("the stand-in did not start listening")
 
 
 def run_program(args, work, faults, standin=None, timeout=TIMEOUT_S):
-    """Runs the program in `work` to its end; also samples its memory (VmHWM, KiB)."""
-    with open(os.path.join(work, "stdout"), "wb") as out, open(os.path.join(work, "stderr"), "wb") as err:
+    # Runs the program in `work` to its end, sampling its VmHWM (KiB) meanwhile.
+    with open(work / "stdout", "wb") as out, open(work / "stderr", "wb") as err:
         program = subprocess.Popen(shlex.split(args.wrapper) + [args.program], cwd=work,
                                    stdout=out, stderr=err, stdin=subprocess.DEVNULL)
-    run, gone = argparse.Namespace(memory=[]), None
-    deadline = time.monotonic() + timeout
+    run, gone, deadline = argparse.Namespace(memory=[]), None, time.monotonic() + timeout
     while program.poll() is None and time.monotonic() < deadline:
         try:
             status = open("/proc/%d/status" % program.pid).read()
@@ -109,7 +83,7 @@ def run_program(args, work, faults, standin=None, timeout=TIMEOUT_S):
             (PROMPT_END_S, "the simulator had gone") if gone else (timeout, "it started")))
     run.code = program.wait()
     for name in ("stdout", "stderr"):
-        data = open(os.path.join(work, name), "rb").read()
+        data = (work / name).read_bytes()
         setattr(run, name, (data.replace(b"\r\n", b"\n") if args.crlf else data).decode("latin-1"))
     return run
 
@@ -124,82 +98,54 @@ def expect(faults, run, code, stdout, stderr):
 
 
 def read_standin(work):
-    """The account: [(step text, remarks, standing lines)], the lines left standing
-    (None if not said); the transcript's records of client 1."""
-    steps, left, current = [], None, None
-    for line in open(os.path.join(work, "standin.txt"), encoding="latin-1").read().splitlines():
-        step = re.match(r"client 1: step \d+ at \d+ ms: (.*)$", line)
-        if step:
-            current = (step.group(1), [], [])
-            steps.append(current)
-        elif line == "client 1: left standing:":
-            current = left = (None, [], [])
-        elif line.startswith("    ") and current:
-            current[2].append(line[4:])
-        elif line.startswith("  (") and current:
-            current[1].append(line.strip())
-        elif not line.startswith("  standing:"):
-            current = None
-    with open(os.path.join(work, "transcript.jsonl"), encoding="latin-1") as f:
-        records = [json.loads(line) for line in f]
-    return steps, left and left[2], records
+    # The account: [(step, remarks, standing lines)] and the lines left standing (None if
+    # not said); the transcript's records.
+    text = (work / "standin.txt").read_text("latin-1")
+    steps = [(step, re.findall(r"^  (\(.*)", block, re.M), re.findall(r"^    (.*)", block, re.M))
+             for step, block in re.findall(r"^client 1: step \d+ at \d+ ms: (.*)\n((?:  .*\n)*)", text, re.M)]
+    left = re.search(r"^client 1: left standing:\n((?:    .*\n)*)", text, re.M)
+    records = [json.loads(line) for line in (work / "transcript.jsonl").read_text("latin-1").splitlines()]
+    return steps, left and re.findall(r"^    (.*)", left.group(1), re.M), records
 
 
 def standing_lines(objects):
     return ['%d "%s" lat %.6f lon %.6f alt %.2f ft' % (object_id, title, *at)
-            for object_id, title, at in objects] or ["(none)"]
+            for object_id, title, at, _ in objects] or ["(none)"]
 
 
 def play_story(story, args, work, faults):
-    holder = standin = None
-    if story["steps"] is None:  # a port bound but not listening: connecting is refused
-        holder = socket.socket()
-        holder.bind(("127.0.0.1", 0))
-        port = holder.getsockname()[1]
-    else:
-        standin, port = start_standin(args.standin, work, "; ".join(s for s, _ in story["steps"]),
-                                      story.get("refuse", []))
+    standin, port = start_standin(args.standin, work, "; ".join(s for s, _ in story["steps"]),
+                                  story.get("refuse", []))
     write_config(work, port)
     try:
         run = run_program(args, work, faults, standin)
-        if standin is not None and standin.wait(TIMEOUT_S):
+        if standin.wait(TIMEOUT_S):
             faults.append("the stand-in ended with exit status %s" % standin.returncode)
     finally:
-        if holder:
-            holder.close()
-        if standin and standin.poll() is None:
+        if standin.poll() is None:
             standin.kill()
     expect(faults, run, story.get("exit_code", 0), story["stdout"], story.get("stderr", ""))
-    if standin is None:
-        return run
     steps, left, records = read_standin(work)
     if [s[0] for s in steps] != [s for s, _ in story["steps"]]:
         faults.append("steps played: %s" % [s[0] for s in steps])
-    for (text, remarks, standing), (_, want) in zip(steps, story["steps"]):
-        faults += ["step %r: %s" % (text, remark) for remark in remarks]
+    for (step, remarks, standing), (_, want) in zip(steps, story["steps"]):
+        faults += ["step %r: %s" % (step, remark) for remark in remarks]
         if want is not None and standing != standing_lines(want):
             faults.append("standing after %r:\n  %s\nexpected:\n  %s" % (
-                text, "\n  ".join(standing), "\n  ".join(standing_lines(want))))
+                step, "\n  ".join(standing), "\n  ".join(standing_lines(want))))
     if left != standing_lines(story["left"]):
         faults.append("left standing:\n  %s\nexpected:\n  %s" % (
             "\n  ".join(left or ["(not reported)"]), "\n  ".join(standing_lines(story["left"]))))
-    received = [{k: v for k, v in r.items() if k not in ("t", "client", "dir")}
-                for r in records if r["dir"] == "in"]
-    expected = [dict(kind=kind, function=FIXED[kind][0], type=0xF0000000 | FIXED[kind][0],
-                     size=FIXED[kind][1], version=4, send_id=n, **FIXED[kind][2], **fields)
+    sent = [{k: v for k, v in r.items() if k not in ("t", "client", "dir")} for r in records if r["dir"] == "in"]
+    expected = [dict(kind=kind, function=FIXED[kind][0], type=0xF0000000 | FIXED[kind][0], size=FIXED[kind][1],
+                     version=4, send_id=n, **FIXED[kind][2], **fields)
                 for n, (kind, fields) in enumerate(story["packets"], start=1)]
-    for n, (want, got) in enumerate(zip(expected, received), start=1):
-        if want != got:
-            faults.append("packet %d:\n  got      %s\n  expected %s" % (
-                n, json.dumps(got, sort_keys=True), json.dumps(want, sort_keys=True)))
-            break
-    if len(received) != len(expected):
-        rest = received[len(expected):] or expected[len(received):]
-        faults.append("%d packets sent, expected %d; from packet %d on:\n  %s" % (
-            len(received), len(expected), min(len(received), len(expected)) + 1,
-            "\n  ".join(json.dumps(p) for p in rest[:10])))
-    exceptions = [(r["exception"], r["send_id"], r["index"]) for r in records
-                  if r["dir"] == "out" and r["kind"] == "EXCEPTION"]
+    if sent != expected:
+        n = next((n for n, pair in enumerate(zip(sent, expected)) if pair[0] != pair[1]), len(expected))
+        faults.append("%d packets sent, expected %d; from packet %d on, got:\n  %s\nexpected:\n  %s" % (
+            len(sent), len(expected), n + 1, *("\n  ".join(json.dumps(p, sort_keys=True) for p in ps[n:n + 3])
+                                               for ps in (sent, expected))))
+    exceptions = [(r["exception"], r["send_id"], r["index"]) for r in records if r["kind"] == "EXCEPTION"]
     if exceptions != story.get("exceptions", []):
         faults.append("exceptions (code, send ID, index) %s" % exceptions)
     if any(r["client"] != 1 for r in records):
@@ -208,62 +154,51 @@ def play_story(story, args, work, faults):
 
 
 def play_hostile(row, args, work, faults):
-    """A scripted simulator, once the program's Open is in: bytes, pauses (ms), CLOSE."""
+    # A scripted simulator, once the program's Open is in: bytes, pauses (ms), CLOSE.
     _, script, running, (code, stderr) = row
     listener = socket.create_server(("127.0.0.1", 0))
     listener.settimeout(10)
     write_config(work, listener.getsockname()[1])
-    received, hung_up, closed = bytearray(), threading.Event(), []
-
-    def read(connection):
-        try:
-            for chunk in iter(lambda: connection.recv(65536), b""):
-                received.extend(chunk)
-        except OSError:
-            pass
-        hung_up.set()
+    received = bytearray()
 
     def peer():
-        connection, _ = listener.accept()
-        threading.Thread(target=read, args=(connection,), daemon=True).start()
-        deadline = time.monotonic() + 5
-        while len(received) < 296 and time.monotonic() < deadline and not hung_up.is_set():
-            time.sleep(0.005)
+        connection = listener.accept()[0]
+        connection.settimeout(20)
+
+        def take(enough):
+            for chunk in iter(lambda: connection.recv(65536), b""):
+                received.extend(chunk)
+                if len(received) >= enough:
+                    return
         try:
+            take(296)
             for action in script:
                 if action is CLOSE:
-                    connection.shutdown(socket.SHUT_RDWR)
-                    closed.append(True)
+                    connection.shutdown(socket.SHUT_WR)  # read on, so closing resets nothing
                     break
-                elif isinstance(action, int):
-                    time.sleep(action / 1000)
-                else:
-                    connection.sendall(action)
+                time.sleep(action / 1000) if isinstance(action, int) else connection.sendall(action)
+            take(float("inf"))
         except OSError:
             pass  # the program may hang up before the script ends
-        hung_up.wait(20)
         connection.close()
 
     thread = threading.Thread(target=peer, daemon=True)
     thread.start()
     run = run_program(args, work, faults, timeout=15)
-    if not hung_up.wait(5) and not closed:
-        faults.append("the program did not close its connection")
-    thread.join(5)
+    thread.join(25)
     listener.close()
     expect(faults, run, code, LOADED + running, stderr)
-    packets, at = [], 0  # (function, request ID of a data request)
+    requests, at = 0, 0
     while at + 20 <= len(received):
         size, _, kind, _, request = struct.unpack_from("<5I", received, at)
-        packets.append((kind & 0xFFFFFFF, request))
+        requests += (kind, request) == (0xF000000F, 0)
         at += max(size, 16)
-    if not packets or packets[0][0] != 1:
-        faults.append("the program's first packet was no Open")
     # Every month request answers a whole event; short events ask for nothing.
     events = sum(1 for a in script if isinstance(a, bytes) and a[:12] == struct.pack("<3I", 24, 4, 4))
-    if packets.count((15, 0)) != events:
-        faults.append("%d month requests for %d whole events" % (packets.count((15, 0)), events))
+    if requests != events:
+        faults.append("%d month requests for %d whole events" % (requests, events))
     return run
+
 
 SEASON_OF_TYPE = {"SU": 0, "FA": 1, "WI": 2, "HW": 3}  # any other text: spring (4)
 SEASON_OF_MONTH = {12: 3, 1: 3, 2: 3, 3: 4, 4: 4, 5: 4, 6: 0, 7: 0, 8: 0, 11: 2}  # else fall (1)
@@ -271,11 +206,11 @@ REFUSED = ["Snowman", "Maypole"]
 
 
 def soak(args, work, faults):
-    """Flight starts in random months (seeded): mostly calendar months, some repeats, some
-    values that are no calendar month; now and then the assigned IDs are held back 10 ms,
-    past the next flight start. After every flight, every settle and at quit, what stands
-    is checked against the rules, in the order the transcript gives: whatever the program
-    knew of stands only if it is of the current season and held in its variant's slot."""
+    # Flight starts in random months (seeded): mostly calendar months, some repeats, some
+    # values that are no calendar month; after one in fifty the assigned IDs are held back
+    # 10 ms, past the next flight start. After every flight, the last settle and at quit,
+    # in the transcript's order: of all the program knew of, only what is of the current
+    # season and held in its variant's slot stands, and all that is.
     rng, month, delayed = random.Random(args.seed), None, False
     steps = ["launch %d" % rng.randint(1, 12), "answered"]
     for _ in range(args.soak):
@@ -288,7 +223,7 @@ def soak(args, work, faults):
     limit = 60 + args.soak // 20
     standin, port = start_standin(args.standin, work, "\n".join(steps + ["delay-ids 0", "settle 200", "quit"]),
                                   REFUSED, limit)
-    write_config(work, port, "DisableNagle=1\n")  # small packets at once: a faster soak
+    write_config(work, port, "DisableNagle=1\r\n")  # small packets at once: a faster soak
     started = time.monotonic()
     run = run_program(args, work, faults, standin, limit)
     seconds = time.monotonic() - started
@@ -296,8 +231,8 @@ def soak(args, work, faults):
         faults.append("exit codes: stand-in %s, program %s" % (standin.returncode, run.code))
     account, left, records = read_standin(work)
     faults += ["stand-in: " + r for _, remarks, _ in account for r in remarks]
-    seasons = [SEASON_OF_TYPE.get(kind, 4) for kind, _ in VARIANTS]
-    slots, applied, last, at_event = {}, None, None, ({}, None, 0)
+    seasons = [SEASON_OF_TYPE.get(kind, 4) for kind, _, _ in VARIANTS]
+    slots, applied, last, at_event, step = {}, None, None, ({}, None, 0), 0
     delivered, variant_of, figures = {}, {}, collections.Counter()
 
     def check(where, lines, slots, applied, cut):
@@ -306,12 +241,11 @@ def soak(args, work, faults):
         if known != held:
             faults.append("%s: %s stand though no slot holds them; %s are held but gone"
                           % (where, sorted(known - held), sorted(held - known)))
-        missing = {t for (_, t), s in zip(VARIANTS, seasons) if s == applied} - set(REFUSED) - set(seen.values())
+        missing = {t for (_, t, _), s in zip(VARIANTS, seasons) if s == applied} - set(REFUSED) - set(seen.values())
         if missing:
             faults.append("%s: %s of the current season missing" % (where, sorted(missing)))
 
-    step = 0
-    for i, r in enumerate(r for r in records if r["client"] == 1):
+    for i, r in enumerate(records):
         kind = (r["dir"], r["kind"])
         if kind == ("out", "SIMOBJECT_DATA_BYTYPE"):
             month, first = r["values"][0]["value"], r["request_id"] == 1
@@ -338,11 +272,10 @@ def soak(args, work, faults):
                 faults.append("removal of %(object_id)d with request ID %(request_id)d" % r)
         elif kind == ("note", "step") and step < len(account):
             step += 1
-            if r["text"] in ("answered", "settle 200", "quit"):
-                cut = at_event if r["text"] == "answered" else (slots, applied, i)
-                if cut[1] is not None:
-                    figures["checkpoints"] += 1
-                    check("step %d (%s)" % (step, r["text"]), account[step - 1][2], *cut)
+            if r["text"] in ("answered", "settle 200", "quit") and applied is not None:
+                figures["checkpoints"] += 1
+                check("step %d (%s)" % (step, r["text"]), account[step - 1][2],
+                      *(at_event if r["text"] == "answered" else (slots, applied, i)))
     check("left standing at quit", left or [], slots, applied, len(records))
     if run.stdout.count("\n  Created ") != figures["created"] - figures["late IDs"]:
         faults.append("%d objects logged as created" % run.stdout.count("\n  Created "))
@@ -359,54 +292,39 @@ def soak(args, work, faults):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser = argparse.ArgumentParser(description="The program as a process against a simulator.")
     parser.add_argument("--program", help="the program to test")
     parser.add_argument("--wrapper", default="", help="command put before the program, e.g. wine")
     parser.add_argument("--standin", help="the stand-in simulator, sim-standin")
     parser.add_argument("--crlf", action="store_true", help="read CR LF in the program's output as LF")
-    parser.add_argument("--story", action="append", default=[],
-                        help="play only this story (repeatable); default: all")
+    parser.add_argument("--story", action="append", default=[], help="play only this story (repeatable)")
     parser.add_argument("--hostile", action="store_true", help="play the hostile simulator's scripts")
     parser.add_argument("--soak", type=int, metavar="FLIGHTS", help="soak with this many flight starts")
     parser.add_argument("--seed", type=int, default=6, help="the soak's random seed")
     parser.add_argument("--list", action="store_true", help="print the story names")
-    parser.add_argument("--keep", action="store_true", help="keep the working folders and say where")
     args = parser.parse_args()
     names = [story["name"] for story in STORIES]
     if args.list:
-        print("\n".join(names))
-        return 0
-    if not args.program or not (args.standin or args.hostile):
-        parser.error("--program, and --standin or --hostile, are required")
-    if set(args.story) - set(names):
-        parser.error("no story %s; --list names them" % ", ".join(set(args.story) - set(names)))
-    args.program = os.path.abspath(args.program)
-    args.standin = args.standin and os.path.abspath(args.standin)
+        return print("\n".join(names))
+    if not args.program or not (args.standin or args.hostile) or set(args.story) - set(names):
+        parser.error("--program, and --standin or --hostile, are required; --list names the stories")
+    args.program, args.standin = os.path.abspath(args.program), args.standin and os.path.abspath(args.standin)
     os.environ.setdefault("WINEDEBUG", "-all")  # Wine's diagnostics would land in stderr
-
-    if args.hostile:
-        rows = [(row[0], lambda w, f, row=row: play_hostile(row, args, w, f), True) for row in HOSTILE]
-    elif args.soak:
-        rows = [("soak", lambda w, f: soak(args, w, f), True)]
-    else:
-        rows = [(s["name"] + ": " + s["about"], lambda w, f, s=s: play_story(s, args, w, f),
-                 s.get("scenery", True)) for s in STORIES if not args.story or s["name"] in args.story]
+    rows = ([(row[0], lambda w, f, row=row: play_hostile(row, args, w, f), True) for row in HOSTILE]
+            if args.hostile else [("soak", lambda w, f: soak(args, w, f), True)] if args.soak else
+            [(s["name"] + ": " + s["about"], lambda w, f, s=s: play_story(s, args, w, f), s.get("scenery", True))
+             for s in STORIES if not args.story or s["name"] in args.story])
     failed, peaks = 0, []
     for name, play, scenery in rows:
         work, faults, started = workdir(scenery), [], time.monotonic()
-        try:
-            run = play(work, faults)
-            peaks.append(max(run.memory, default=0))
-        finally:
-            if not args.keep and not faults:
-                shutil.rmtree(work, ignore_errors=True)
+        run = play(work, faults)
+        peaks.append(max(run.memory, default=0))
         lag = "" if run.lag is None else ", ended %.0f ms after the simulator" % (run.lag * 1000)
         print("%s %s (%.1f s%s, peak %d KiB)" % ("FAIL" if faults else "ok  ", name,
                                                 time.monotonic() - started, lag, peaks[-1]))
         for text in faults[:20]:
             print("  " + text.replace("\n", "\n  "))
-        if faults or args.keep:
-            print("  working folder kept: %s" % work)
+        print("  working folder kept: %s" % work) if faults else shutil.rmtree(work, ignore_errors=True)
         failed += bool(faults)
     # Nothing may grow with what the simulator sends: the middle peak stands for a run at rest.
     if args.hostile and max(peaks) > sorted(peaks)[len(peaks) // 2] + 8192:

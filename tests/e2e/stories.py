@@ -1,31 +1,26 @@
-"""The tables run_e2e.py plays: stories against the stand-in simulator (every
-build: native, and the Windows exe under Wine), a hostile simulator's
-scripts, and the soak's scenery. Each row says what the simulator does and
-what the program must print, send and leave standing."""
+# The tables run_e2e.py plays: stories against the stand-in simulator (every build: native,
+# and the Windows exe under Wine), a hostile simulator's scripts, and the soak's scenery.
+# Each row says what the simulator does and what the program must print, send and leave
+# standing.
 import struct
 
-# Variants in store order: 0 Sailboat, 1 Fishing Boat, 2 Ice Sheet, 3 Rowing
-# Boat (lower-case "sp": spring), 4 and 5 Leaf Pile (two of one season at one
-# spot), 6 Snowman, 7 Market Stalls, 8 Christmas Market, 9 Skating Rink,
-# 10 Snow Heap, 11 Maypole. "Bare lot" has none and must not shift the others.
-# One file only: Wine lists a folder in the host's order.
-ENTRIES = [("Harbour", (47.5, -122.25, 300.0), ["SU Sailboat", "FA Fishing Boat", "HW Ice Sheet",
-                                                 "sp Rowing Boat"]),
+# Variants in store order: 0 Sailboat, 1 Fishing Boat, 2 Ice Sheet, 3 Rowing Boat (lower-case
+# "sp": spring), 4 and 5 Leaf Pile (two of one season at one spot), 6 Snowman, 7 Market
+# Stalls, 8 Christmas Market, 9 Skating Rink, 10 Snow Heap, 11 Maypole. "Bare lot" has none
+# and must not shift the others. One file only: Wine lists a folder in the host's order.
+ENTRIES = [("Harbour", (47.5, -122.25, 300.0), ["SU Sailboat", "FA Fishing Boat", "HW Ice Sheet", "sp Rowing Boat"]),
            ("Bare lot", (47.375, -122.375, 0.0), []),
            ("Green", (47.25, -122.5, 250.5), ["FA Leaf Pile", "FA Leaf Pile", "HW Snowman"]),
-           ("Square", (-33.875, 151.25, 12.0), ["SU Market Stalls", "WI Christmas Market",
-                                                "HW Skating Rink", "HW Snow Heap", "SP Maypole"])]
-VARIANTS = [(season[:2], season[3:]) for _, _, seasons in ENTRIES for season in seasons]
+           ("Square", (-33.875, 151.25, 12.0), ["SU Market Stalls", "WI Christmas Market", "HW Skating Rink",
+                                                "HW Snow Heap", "SP Maypole"])]
+VARIANTS = [(season[:2], season[3:], at) for _, at, seasons in ENTRIES for season in seasons]
 SCENERY = '<?xml version="1.0" encoding="ISO-8859-1"?>\n<Debug/>\n' + "".join(
     '<SimObjectEntry>\n  <Object Dir="%s"/>\n' % name
     + "".join('  <Season Type="%s" SimTitle="%s"/>\n' % (s[:2], s[3:]) for s in seasons)
-    + '  <PlacementData Lat="%s" Lon="%s" Alt="%s"/>\n</SimObjectEntry>\n' % at
-    for name, at, seasons in ENTRIES)
+    + '  <PlacementData Lat="%s" Lon="%s" Alt="%s"/>\n</SimObjectEntry>\n' % at for name, at, seasons in ENTRIES)
 SCENERY_FILE = "Quillmar/BrindlewickV2/Quillmar.xml"
-HARBOUR, _, GREEN, SQUARE = (at for _, at, _ in ENTRIES)
 
-BANNER = ("\n-------------------------\n   BRINDLEWICK  \n"
-          "  Seasonal scenery for FSX, by Quillmar\n-------------------------\n")
+BANNER = "\n-------------------------\n   BRINDLEWICK  \n  Seasonal scenery for FSX, by Quillmar\n-------------------------\n"
 LOADED = BANNER + (
     "XML File Found: Quillmar.xml!\n\nResult of \".\\Quillmar\\BrindlewickV2\\Quillmar.xml\" Read:\n"
     "\n  SimObjEntry: Harbour\n\tDetected Season: SU\n\tDetected Season: FA\n"
@@ -38,99 +33,70 @@ CHANGED = "\n\nSeason changed!"
 LOST = "Lost the connection to the simulator.\n"
 
 
-def created(*titles):
-    return "".join("\n  Created " + title for title in titles)
+def created(*variants):
+    return "".join("\n  Created " + VARIANTS[i][1] for i in variants)
 
 
-# What the program sends, as (kind, fields); the runner numbers them from
-# send ID 1 and adds the fields every packet of a kind carries.
-def month(request_id):  # request 1 reads definition 1 (at launch), request 0 definition 0
-    return ("RequestDataOnSimObjectType", {"request_id": request_id, "define_id": request_id})
+def objects(first_id, *variants):  # standing: the stand-in numbers them from 1000 as it creates them
+    return [(first_id + n, VARIANTS[i][1], VARIANTS[i][2], i) for n, i in enumerate(variants)]
 
 
-def create(title, at, request_id):
-    return ("AICreateSimulatedObject", dict(title=title, latitude=at[0], longitude=at[1],
-                                            altitude=at[2], request_id=request_id))
+# What the program sends, as (kind, fields); the runner numbers them from send ID 1 and adds
+# the fields every packet of a kind carries. Request 1 reads the month once, at launch.
+def month(request_id):
+    return [("RequestDataOnSimObjectType", {"request_id": request_id, "define_id": request_id})]
 
 
-def remove(object_id, request_id):
-    return ("AIRemoveObject", {"object_id": object_id, "request_id": request_id})
+def create(*variants):
+    return [("AICreateSimulatedObject", dict(title=VARIANTS[i][1], latitude=VARIANTS[i][2][0], longitude=VARIANTS[i][2][1],
+                                             altitude=VARIANTS[i][2][2], request_id=2 + i)) for i in variants]
 
 
-CONNECTED = [("Open", {"application_name": "System Event"}),
-             ("AddToDataDefinition", {"define_id": 0}), ("AddToDataDefinition", {"define_id": 1}),
-             ("SubscribeToSystemEvent", {"event_id": 0, "event_name": "SimStart"}), month(1)]
-# What stands: (object ID, title, position); the stand-in numbers from 1000.
-OCTOBER = [(1000, "Fishing Boat", HARBOUR), (1001, "Leaf Pile", GREEN), (1002, "Leaf Pile", GREEN)]
-FALL = [create("Fishing Boat", HARBOUR, 3), create("Leaf Pile", GREEN, 6),
-        create("Leaf Pile", GREEN, 7)]
-WINTER = [create("Ice Sheet", HARBOUR, 4), create("Snowman", GREEN, 8),
-          create("Skating Rink", SQUARE, 11), create("Snow Heap", SQUARE, 12)]
-WINTER_TITLES = ("Ice Sheet", "Snowman", "Skating Rink", "Snow Heap")
-DECEMBER = [(1000 + n, t, at) for n, (t, at) in enumerate(
-    zip(WINTER_TITLES, (HARBOUR, GREEN, SQUARE, SQUARE)), start=3)]
-FALL_LOG = LAUNCHED + created("Fishing Boat", "Leaf Pile", "Leaf Pile")
+def remove(standing):
+    return [("AIRemoveObject", {"object_id": object_id, "request_id": 2 + i}) for object_id, _, _, i in standing]
+
+
+CONNECTED = [("Open", {"application_name": "System Event"}), ("AddToDataDefinition", {"define_id": 0}),
+             ("AddToDataDefinition", {"define_id": 1}),
+             ("SubscribeToSystemEvent", {"event_id": 0, "event_name": "SimStart"})] + month(1)
+OCTOBER = objects(1000, 1, 4, 5)
 LAUNCH = [("launch 10", []), ("objects 3", OCTOBER), ("settle 300", OCTOBER)]
 
-# steps: the stand-in's scenario as (step, what stands once it is done; None
-# where that depends on timing). `objects N` waits for the program to act, the
-# `settle` after it for the rest of its burst; a flight that must change
-# nothing gets a long settle. steps=None: nothing listens on the port.
+# steps: the stand-in's scenario as (step, what stands once it is done; None where that
+# depends on timing). `objects N` waits for the program to act, the `settle` after it for
+# the rest of its burst; a flight that must change nothing gets a long settle.
 STORIES = [
     dict(name="launch", about="launch in October: the fall variants at their spots, then quit",
-         steps=LAUNCH + [("quit", OCTOBER)], packets=CONNECTED + FALL, stdout=LOADED + FALL_LOG,
-         left=OCTOBER),
-    dict(name="same_month", about="a flight starts in the launch month: the month is asked, nothing changes",
-         steps=LAUNCH + [("flight 10", None), ("settle 1000", OCTOBER), ("quit", OCTOBER)],
-         packets=CONNECTED + FALL + [month(0)], stdout=LOADED + FALL_LOG, left=OCTOBER),
-    dict(name="same_season", about="a flight starts in September, still fall: nothing changes",
-         steps=LAUNCH + [("flight 9", None), ("settle 1000", OCTOBER), ("quit", OCTOBER)],
-         packets=CONNECTED + FALL + [month(0)], stdout=LOADED + FALL_LOG, left=OCTOBER),
-    dict(name="season_change",
-         about="flights in December, April, November and July: each season replaces the last",
-         steps=LAUNCH + [
-             ("flight 12", None), ("objects 4", None), ("settle 300", DECEMBER),
-             ("flight 4", None), ("objects 2", None),
-             ("settle 300", [(1007, "Rowing Boat", HARBOUR), (1008, "Maypole", SQUARE)]),
-             ("flight 11", None), ("objects 1", None),
-             ("settle 300", [(1009, "Christmas Market", SQUARE)]),
-             ("flight 7", None), ("objects 2", None),
-             ("settle 300", [(1010, "Sailboat", HARBOUR), (1011, "Market Stalls", SQUARE)]),
-             ("quit", None)],
-         packets=CONNECTED + FALL + [month(0), remove(1000, 3), remove(1001, 6), remove(1002, 7)]
-         + WINTER + [month(0), remove(1003, 4), remove(1004, 8), remove(1005, 11), remove(1006, 12),
-                     create("Rowing Boat", HARBOUR, 5), create("Maypole", SQUARE, 13),
-                     month(0), remove(1007, 5), remove(1008, 13),
-                     create("Christmas Market", SQUARE, 10), month(0), remove(1009, 10),
-                     create("Sailboat", HARBOUR, 2), create("Market Stalls", SQUARE, 9)],
-         stdout=LOADED + FALL_LOG + CHANGED + created(*WINTER_TITLES)
-         + CHANGED + created("Rowing Boat", "Maypole") + CHANGED + created("Christmas Market")
-         + CHANGED + created("Sailboat", "Market Stalls"),
-         left=[(1010, "Sailboat", HARBOUR), (1011, "Market Stalls", SQUARE)]),
+         steps=LAUNCH + [("quit", OCTOBER)], packets=CONNECTED + create(1, 4, 5),
+         stdout=LOADED + LAUNCHED + created(1, 4, 5), left=OCTOBER),
+    dict(name="same_season", about="flights in the launch month, then in September (still fall): nothing changes",
+         steps=LAUNCH + [("flight 10", None), ("settle 1000", OCTOBER), ("flight 9", None),
+                         ("settle 1000", OCTOBER), ("quit", OCTOBER)],
+         packets=CONNECTED + create(1, 4, 5) + month(0) + month(0),
+         stdout=LOADED + LAUNCHED + created(1, 4, 5), left=OCTOBER),
+    dict(name="season_change", about="flights in December, April, November and July: each season replaces the last",
+         steps=LAUNCH + [("flight 12", None), ("objects 4", None), ("settle 300", objects(1003, 2, 6, 9, 10)),
+                         ("flight 4", None), ("objects 2", None), ("settle 300", objects(1007, 3, 11)),
+                         ("flight 11", None), ("objects 1", None), ("settle 300", objects(1009, 8)),
+                         ("flight 7", None), ("objects 2", None), ("settle 300", objects(1010, 0, 7)), ("quit", None)],
+         packets=CONNECTED + create(1, 4, 5) + month(0) + remove(OCTOBER) + create(2, 6, 9, 10)
+         + month(0) + remove(objects(1003, 2, 6, 9, 10)) + create(3, 11) + month(0) + remove(objects(1007, 3, 11))
+         + create(8) + month(0) + remove(objects(1009, 8)) + create(0, 7),
+         stdout=LOADED + LAUNCHED + created(1, 4, 5) + CHANGED + created(2, 6, 9, 10) + CHANGED + created(3, 11)
+         + CHANGED + created(8) + CHANGED + created(0, 7), left=objects(1010, 0, 7)),
     dict(name="refused", about="the simulator refuses the Snowman: no log line, and no removal later",
-         refuse=["Snowman"],
-         steps=[("launch 12", []), ("objects 3", None),
-                ("settle 300", [(1000, "Ice Sheet", HARBOUR), (1001, "Skating Rink", SQUARE),
-                                (1002, "Snow Heap", SQUARE)]), ("flight 7", None), ("objects 2", None),
-                ("settle 300", [(1003, "Sailboat", HARBOUR), (1004, "Market Stalls", SQUARE)]),
-                ("quit", None)],
-         packets=CONNECTED + WINTER + [month(0), remove(1000, 4), remove(1001, 11), remove(1002, 12),
-                                       create("Sailboat", HARBOUR, 2), create("Market Stalls", SQUARE, 9)],
+         refuse=["Snowman"], steps=[("launch 12", []), ("objects 3", None), ("settle 300", objects(1000, 2, 9, 10)),
+                                    ("flight 7", None), ("objects 2", None), ("settle 300", objects(1003, 0, 7)),
+                                    ("quit", None)],
+         packets=CONNECTED + create(2, 6, 9, 10) + month(0) + remove(objects(1000, 2, 9, 10)) + create(0, 7),
          exceptions=[(22, 7, 1)],  # CREATE_OBJECT_FAILED for send ID 7, its title at fault
-         stdout=LOADED + LAUNCHED + created("Ice Sheet", "Skating Rink", "Snow Heap")
-         + CHANGED + created("Sailboat", "Market Stalls"),
-         left=[(1003, "Sailboat", HARBOUR), (1004, "Market Stalls", SQUARE)]),
+         stdout=LOADED + LAUNCHED + created(2, 9, 10) + CHANGED + created(0, 7), left=objects(1003, 0, 7)),
     dict(name="vanish", about="the simulator goes without a quit: the program ends at once, exit code 0",
-         steps=LAUNCH + [("vanish", OCTOBER)], packets=CONNECTED + FALL, stdout=LOADED + FALL_LOG,
-         left=OCTOBER),
-    dict(name="no_placement_files",
-         about="no placement folder: the season still changes, nothing is created or removed",
-         scenery=False, steps=[("launch 10", []), ("settle 300", []), ("flight 12", []),
-                               ("settle 1000", []), ("quit", [])],
-         packets=CONNECTED + [month(0)], stdout=BANNER + "FindFirstFile failed (3)\n" + LAUNCHED + CHANGED,
-         left=[]),
-    dict(name="no_simulator", about="nothing listens on the configured port: one line on stderr, exit code 1",
-         steps=None, stdout=LOADED, stderr="Could not connect to the simulator.\n", exit_code=1),
+         steps=LAUNCH + [("vanish", OCTOBER)], packets=CONNECTED + create(1, 4, 5),
+         stdout=LOADED + LAUNCHED + created(1, 4, 5), left=OCTOBER),
+    dict(name="no_placement_files", about="no placement folder: the season still changes, nothing is created or removed",
+         scenery=False, steps=[("launch 10", []), ("settle 300", []), ("flight 12", []), ("settle 1000", []), ("quit", [])],
+         packets=CONNECTED + month(0), stdout=BANNER + "FindFirstFile failed (3)\n" + LAUNCHED + CHANGED, left=[]),
 ]
 
 
@@ -154,7 +120,7 @@ def event(size=24):
 OPENED = message(2, b"Hostile Simulator".ljust(256, b"\0") + bytes(40))
 QUIT = message(3, b"")
 CLOSE = "close"  # shut the connection; a number is a pause in ms
-SUMMER = LAUNCHED + "\n  Created Sailboat"
+SUMMER = LAUNCHED + created(0)
 QUITS = (0, "")  # how a run ends: exit code, standard error
 GONE = (0, "")  # the connection lost
 # (name, script, output after loading, how it ends)
@@ -180,7 +146,7 @@ HOSTILE = [
       message(12, struct.pack("<I", 3)), QUIT], SUMMER, QUITS),
     ("short events are skipped, whole ones acted on",
      [reply(1, 7), event(16), event(), 300, reply(0, 12), assigned(4, 501), QUIT],
-     LAUNCHED + CHANGED + "\n  Created Ice Sheet", QUITS),
+     LAUNCHED + CHANGED + created(2), QUITS),
     ("messages split into single bytes",
      [piece for byte in reply(1, 7) + assigned(2, 500) for piece in (bytes([byte]), 1)] + [QUIT],
      SUMMER, QUITS),
