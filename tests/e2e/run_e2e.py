@@ -136,6 +136,7 @@ def play_story(story, args, work, faults):
     if left != standing_lines(story["left"]):
         faults.append("left standing:\n  %s\nexpected:\n  %s" % (
             "\n  ".join(left or ["(not reported)"]), "\n  ".join(standing_lines(story["left"]))))
+    # A second client's packets would be among them, its send IDs from 1 again.
     sent = [{k: v for k, v in r.items() if k not in ("t", "client", "dir")} for r in records if r["dir"] == "in"]
     expected = [dict(kind=kind, function=FIXED[kind][0], type=0xF0000000 | FIXED[kind][0], size=FIXED[kind][1],
                      version=4, send_id=n, **FIXED[kind][2], **fields)
@@ -148,8 +149,6 @@ def play_story(story, args, work, faults):
     exceptions = [(r["exception"], r["send_id"], r["index"]) for r in records if r["kind"] == "EXCEPTION"]
     if exceptions != story.get("exceptions", []):
         faults.append("exceptions (code, send ID, index) %s" % exceptions)
-    if any(r["client"] != 1 for r in records):
-        faults.append("a second client connected")
     return run
 
 
@@ -157,13 +156,11 @@ def play_hostile(row, args, work, faults):
     # A scripted simulator, once the program's Open is in: bytes, pauses (ms), CLOSE.
     _, script, running, (code, stderr) = row
     listener = socket.create_server(("127.0.0.1", 0))
-    listener.settimeout(10)
     write_config(work, listener.getsockname()[1])
     received = bytearray()
 
     def peer():
-        connection = listener.accept()[0]
-        connection.settimeout(20)
+        connection = listener.accept()[0]  # once the program is killed, reads end
 
         def take(enough):
             for chunk in iter(lambda: connection.recv(65536), b""):

@@ -91,9 +91,14 @@ STORIES = [
          packets=CONNECTED + create(2, 6, 9, 10) + month(0) + remove(objects(1000, 2, 9, 10)) + create(0, 7),
          exceptions=[(22, 7, 1)],  # CREATE_OBJECT_FAILED for send ID 7, its title at fault
          stdout=LOADED + LAUNCHED + created(2, 9, 10) + CHANGED + created(0, 7), left=objects(1003, 0, 7)),
-    dict(name="vanish", about="the simulator goes without a quit: the program ends at once, exit code 0",
+    dict(name="vanish", about="the simulator goes without a quit: the program ends, one line on stderr, exit code 1",
          steps=LAUNCH + [("vanish", OCTOBER)], packets=CONNECTED + create(1, 4, 5),
-         stdout=LOADED + LAUNCHED + created(1, 4, 5), left=OCTOBER),
+         stdout=LOADED + LAUNCHED + created(1, 4, 5), stderr=LOST, exit_code=1, left=OCTOBER),
+    dict(name="late_ids", about="the launch's IDs come after a flight switched to winter: those objects go at once",
+         steps=[("launch 10", []), ("delay-ids 300", []), ("answered", None), ("flight 12", None), ("answered", None),
+                ("delay-ids 0", None), ("settle 300", objects(1003, 2, 6, 9, 10)), ("quit", None)],
+         packets=CONNECTED + create(1, 4, 5) + month(0) + create(2, 6, 9, 10) + remove(OCTOBER),
+         stdout=LOADED + LAUNCHED + CHANGED + created(2, 6, 9, 10), left=objects(1003, 2, 6, 9, 10)),
     dict(name="no_placement_files", about="no placement folder: the season still changes, nothing is created or removed",
          scenery=False, steps=[("launch 10", []), ("settle 300", []), ("flight 12", []), ("settle 1000", []), ("quit", [])],
          packets=CONNECTED + month(0), stdout=BANNER + "FindFirstFile failed (3)\n" + LAUNCHED + CHANGED, left=[]),
@@ -122,7 +127,7 @@ QUIT = message(3, b"")
 CLOSE = "close"  # shut the connection; a number is a pause in ms
 SUMMER = LAUNCHED + created(0)
 QUITS = (0, "")  # how a run ends: exit code, standard error
-GONE = (0, "")  # the connection lost
+GONE = (1, LOST)  # the connection lost
 # (name, script, output after loading, how it ends)
 HOSTILE = [
     ("the connection closes at once", [CLOSE], "", GONE),
