@@ -37,10 +37,17 @@ int RunBrindlewick() {
   }
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
 
-  if (!RunSimConnection()) {
-    fflush(stdout);
-    fprintf(stderr, "Could not connect to the simulator.\n");
-    return 1;
+  switch (RunSimConnection()) {
+    case ConnectionEnd::kQuit:
+      return 0;
+    case ConnectionEnd::kNotOpened:
+      fflush(stdout);
+      fprintf(stderr, "Could not connect to the simulator.\n");
+      return 1;
+    case ConnectionEnd::kLost:
+      fflush(stdout);
+      fprintf(stderr, "Lost the connection to the simulator.\n");
+      return 1;
   }
-  return 0;
+  return 1;
 }

@@ -128,7 +128,7 @@ bool RunOnce(const PlacementStore& scenery, const std::string& scratch, RunFigur
   placementStore = new PlacementStore(scenery);
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
   timing = Timing();
-  bool connected = RunSimConnection();
+  bool connected = RunSimConnection() == ConnectionEnd::kQuit;
   bench::FinishStandIn(&standIn, 10000);
   if (!connected || timing.switches < 2 || timing.ids < 2 * kEntries) {
     fprintf(stderr, "run incomplete: %d month replies, %d of %d assigned IDs, %d exceptions\n",

@@ -170,4 +170,12 @@ void SleepMilliseconds(unsigned milliseconds) {
   }
 }
 
+unsigned MonotonicMilliseconds() {
+  struct timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  // Cut to 32 bits, as GetTickCount is: the same wrap on every system.
+  return static_cast<unsigned>(static_cast<unsigned long long>(now.tv_sec) * 1000u +
+                               static_cast<unsigned long long>(now.tv_nsec) / 1000000u);
+}
+
 }  // namespace os

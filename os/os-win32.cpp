@@ -142,4 +142,6 @@ void HideConsoleWindow() { ShowWindow(GetConsoleWindow(), SW_HIDE); }
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
+unsigned MonotonicMilliseconds() { return GetTickCount(); }
+
 }  // namespace os

@@ -53,6 +53,10 @@ void HideConsoleWindow();
 
 void SleepMilliseconds(unsigned milliseconds);
 
+/// Milliseconds since some fixed moment, never going back; wraps after about
+/// 49 days, so compare readings by unsigned difference (later - earlier).
+unsigned MonotonicMilliseconds();
+
 }  // namespace os
 
 #endif  // BRINDLEWICK_OS_OS_H_

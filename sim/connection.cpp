@@ -13,6 +13,7 @@ int32_t quitRequested = 0;
 double lastMonth = 1.0;
 SeasonCode currentSeason = 0;
 SeasonCode appliedSeason = 0;
+unsigned (*connectionClock)() = os::MonotonicMilliseconds;
 
 namespace {
 
@@ -50,7 +51,17 @@ void OnAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID* reply) {
   if (reply->dwRequestID < kFirstVariantRequest) return;
   size_t i = reply->dwRequestID - kFirstVariantRequest;
   if (i >= variants) return;
-  (*objectIds)[i] = reply->dwObjectID;
+  // 0 is the user's own aircraft, never an object of ours: not to be removed.
+  if (reply->dwObjectID == 0) return;
+  SIMCONNECT_OBJECT_ID& slot = (*objectIds)[i];
+  // IDs arrive late: after a switch to another season, or after a second
+  // creation of the variant. Such an object would stand unrecorded, so it
+  // goes at once.
+  if (slot != 0 || ParseSeasonCode(placementStore->variantTypes[i]) != currentSeason) {
+    SimConnect_AIRemoveObject(simConnectHandle, reply->dwObjectID, reply->dwRequestID);
+    return;
+  }
+  slot = reply->dwObjectID;
   printf("\n  Created %s", placementStore->variantTitles[i].c_str());
 }
 
@@ -67,6 +78,7 @@ DWORD MinimumSize(DWORD id) {
   }
 }
 
+// Also the end after a lost connection: the data goes as after a quit.
 void OnQuit() {
   quitRequested = 1;
   delete objectIds;
@@ -105,9 +117,9 @@ void SIMCONNECT_CALL OnSimMessage(SIMCONNECT_RECV* data, DWORD size, void* /*con
   }
 }
 
-bool RunSimConnection() {
+ConnectionEnd RunSimConnection() {
   if (SimConnect_Open(&simConnectHandle, "System Event", nullptr, 0, nullptr, 0) < 0) {
-    return false;
+    return ConnectionEnd::kNotOpened;
   }
   SimConnect_AddToDataDefinition(simConnectHandle, DEF_MONTH_ON_START, "ZULU MONTH OF YEAR",
                                  "Number", SIMCONNECT_DATATYPE_FLOAT64, 0.0f, SIMCONNECT_UNUSED);
@@ -116,12 +128,30 @@ bool RunSimConnection() {
   SimConnect_SubscribeToSystemEvent(simConnectHandle, EVENT_SIM_START, "SimStart");
   RequestMonth(REQUEST_MONTH_AT_LAUNCH, DEF_MONTH_AT_LAUNCH);
 
+  // A simulator that crashes sends no quit; its library fails every later
+  // dispatch call instead, and without this the program would poll forever.
+  bool failing = false;
+  unsigned failingSince = 0;
+  bool lost = false;
   while (quitRequested == 0) {
-    SimConnect_CallDispatch(simConnectHandle, OnSimMessage, nullptr);
+    if (SimConnect_CallDispatch(simConnectHandle, OnSimMessage, nullptr) >= 0) {
+      failing = false;
+    } else if (quitRequested == 0) {  // a quit in a failing call is still a quit
+      unsigned now = connectionClock();
+      if (!failing) {
+        failing = true;
+        failingSince = now;
+      } else if (now - failingSince >= kLostConnectionMs) {
+        lost = true;
+        break;
+      }
+    }
     os::SleepMilliseconds(1);
   }
   SimConnect_Close(simConnectHandle);
-  return true;
+  if (!lost) return ConnectionEnd::kQuit;
+  OnQuit();
+  return ConnectionEnd::kLost;
 }
 
 void ResetConnectionStateForTesting() {
@@ -130,4 +160,5 @@ void ResetConnectionStateForTesting() {
   lastMonth = 1.0;
   currentSeason = 0;
   appliedSeason = 0;
+  connectionClock = os::MonotonicMilliseconds;
 }

@@ -18,9 +18,24 @@ extern double lastMonth;
 extern SeasonCode currentSeason;
 extern SeasonCode appliedSeason;
 
+/// How long SimConnect_CallDispatch may fail, call after call, before the
+/// connection counts as lost. The library fails a call now and then and goes on.
+const unsigned kLostConnectionMs = 1000;
+
+/// The clock the dispatch loop measures failures with; tests put a fake here.
+extern unsigned (*connectionClock)();
+
+enum class ConnectionEnd {
+  kNotOpened,  // SimConnect_Open failed; nothing else was called or released
+  kQuit,       // the simulator quit
+  kLost,       // dispatching failed for kLostConnectionMs or longer
+};
+
 /// Connects, places the season's objects and handles messages until the
-/// simulator quits. Returns false, at once, when no connection can be opened.
-bool RunSimConnection();
+/// simulator quits or the connection is lost; either way the connection is
+/// closed and the table and the store are released. Returns at once when no
+/// connection can be opened.
+ConnectionEnd RunSimConnection();
 
 /// The dispatch procedure handed to SimConnect_CallDispatch.
 void SIMCONNECT_CALL OnSimMessage(SIMCONNECT_RECV* data, DWORD size, void* context);

@@ -25,9 +25,8 @@ struct Connection {
   net::Socket socket = net::kNoSocket;
   DWORD lastSendId = 0;
   wire::Inbox inbox;
-  wire::Packet packet;    // reused for every send
-  bool broken = false;    // a send failed; noticed at the next dispatch
-  bool quitSeen = false;  // a QUIT, real or ours, has been handed on
+  wire::Packet packet;  // reused for every send
+  bool broken = false;  // a send failed; noticed at the next dispatch
   bool dispatching = false;
   bool closeLater = false;  // SimConnect_Close came from inside the dispatch
 };
@@ -57,19 +56,10 @@ HRESULT Send(Connection* connection) {
   return S_OK;
 }
 
-// The connection is gone: close it and hand on one QUIT so the caller's loop
-// ends. The simulator's own library leaves a lost connection for the program
-// to notice, but ours polls and would otherwise poll a dead socket forever.
-void Lose(Connection* connection, DispatchProc dispatch, void* context) {
-  net::CloseSocket(connection->socket);
-  connection->socket = net::kNoSocket;
-  if (connection->quitSeen) return;
-  connection->quitSeen = true;
-  SIMCONNECT_RECV quit = wire::QuitMessage();
-  dispatch(&quit, quit.dwSize, context);
-}
-
-void Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
+// As the simulator's own library does: whatever arrived before a loss is
+// handed on, then this call and every later one fails and delivers nothing.
+// The program notices a lasting failure; no QUIT is made up.
+HRESULT Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
   bool lost = connection->broken;
   if (!lost) {
     // One read per call keeps an idle pass to a single system call.
@@ -79,7 +69,6 @@ void Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
     if (count > 0) wire::InboxReceived(&connection->inbox, static_cast<size_t>(count));
     lost = count == net::kClosed;
   }
-  // What arrived before a loss is still handed on.
   SIMCONNECT_RECV* message;
   DWORD size;
   for (;;) {
@@ -89,11 +78,13 @@ void Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
       lost = true;
       break;
     }
-    if (message->dwID == SIMCONNECT_RECV_ID_QUIT) connection->quitSeen = true;
     dispatch(message, size, context);
-    if (connection->closeLater) return;
+    if (connection->closeLater) return S_OK;
   }
-  if (lost || connection->broken) Lose(connection, dispatch, context);
+  if (!lost && !connection->broken) return S_OK;
+  net::CloseSocket(connection->socket);
+  connection->socket = net::kNoSocket;
+  return E_FAIL;
 }
 
 }  // namespace
@@ -160,13 +151,13 @@ HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc
                                                 void* pContext) {
   Connection* connection = Find(hSimConnect);
   if (connection == nullptr || pfcnDispatch == nullptr) return E_FAIL;
-  // Closed after a loss, or called again from inside the dispatch procedure.
+  // Lost, or called again from inside the dispatch procedure.
   if (connection->socket == net::kNoSocket || connection->dispatching) return E_FAIL;
   connection->dispatching = true;
-  Dispatch(connection, pfcnDispatch, pContext);
+  HRESULT result = Dispatch(connection, pfcnDispatch, pContext);
   connection->dispatching = false;
   if (connection->closeLater) Destroy(connection);
-  return S_OK;
+  return result;
 }
 
 HRESULT SIMCONNECT_CALL SimConnect_AddToDataDefinition(HANDLE hSimConnect,

@@ -136,14 +136,6 @@ DWORD MinimumMessageSize(DWORD id) {
   }
 }
 
-SIMCONNECT_RECV QuitMessage() {
-  SIMCONNECT_RECV quit;
-  quit.dwSize = kServerHeaderSize;
-  quit.dwVersion = kProtocol;
-  quit.dwID = SIMCONNECT_RECV_ID_QUIT;
-  return quit;
-}
-
 void ResetInbox(Inbox* inbox, DWORD maxMessageSize) {
   inbox->bytes.assign(maxMessageSize, 0);
   inbox->begin = 0;

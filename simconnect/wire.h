@@ -51,9 +51,6 @@ constexpr DWORD kDefaultMaxReceiveSize = 65536;
 /// datum, FLOAT64 - the only kind our program defines - is read there whole.
 DWORD MinimumMessageSize(DWORD id);
 
-/// The 12-byte message handed on when the connection is lost.
-SIMCONNECT_RECV QuitMessage();
-
 /// Received bytes waiting to be cut into messages. The buffer holds exactly
 /// one largest message, is allocated once, and is never grown.
 struct Inbox {

@@ -1,6 +1,6 @@
 // A SimConnect double for unit tests: it records every call with its
-// arguments as one line of text and delivers scripted messages, one batch per
-// SimConnect_CallDispatch call.
+// arguments as one line of text, and answers each SimConnect_CallDispatch
+// call with the next scripted step: a batch of messages, or a failure.
 #ifndef BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 #define BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 
@@ -14,28 +14,34 @@ namespace recording {
 
 typedef std::vector<unsigned char> Message;
 
-/// What the double has been told and what it has seen.
+struct Step {
+  HRESULT result;
+  unsigned advanceMs;  // the fake clock moves on by this much first
+  std::vector<Message> messages;
+};
+
 struct Script {
   HRESULT openResult = S_OK;
-  std::deque<std::vector<Message>> batches;  // one per dispatch call
-  std::vector<std::string> calls;            // every call, in order
-  int dispatchCalls = 0;
+  std::deque<Step> steps;  // once used up, a dispatch call succeeds with nothing
+  std::vector<std::string> calls;
+  unsigned now = 0;  // the fake clock
 };
 
 extern Script script;
 
-/// Forgets all calls and batches.
 void Reset();
-
-/// Queues one batch of messages for the next dispatch call that has none.
 void Deliver(std::vector<Message> batch);
+/// A dispatch call that fails `advanceMs` after the previous step.
+void Fail(unsigned advanceMs);
+/// The fake clock, for connectionClock.
+unsigned Now();
 
 Message Quit();
 Message Event(DWORD eventId);
 Message Month(DWORD requestId, double month);
 Message AssignedId(DWORD requestId, DWORD objectId);
-Message Exception(DWORD exception);
-Message Open();
+/// A message of kind `id`, `size` bytes long, all zero after the header.
+Message Other(DWORD id, DWORD size);
 
 }  // namespace recording
 
