@@ -36,27 +36,6 @@ TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
   }
 }
 
-// Read in pieces, a file gives the verdict its whole text gives.
-TEST(CutCharacterTest, FileVerdictMatchesTextVerdict) {
-  testing_support::TempFolder folder;
-  const std::string big(65536 * 2 - 1, 'x');
-  const std::string cases[] = {"<a>\xcf",
-                               "<a>\xc3\xa9",
-                               big + "\xcf",
-                               big + "\xe2\x82",
-                               big + "\xe2\x82\xac",
-                               big.substr(0, 65535) + "\xe2\r\n",
-                               std::string("<a>\xcf\0tail", 9),
-                               big + std::string("\xcf\0", 2) + big,
-                               "\xcf",
-                               ""};
-  for (const std::string& text : cases) {
-    folder.Write("f.xml", text);
-    EXPECT_EQ(FileEndsInCutCharacter("f.xml"), EndsInCutCharacter(text.data(), text.size()))
-        << text.size();
-  }
-}
-
 // Such a file once made the parser read past the end of its buffer.
 TEST(CutCharacterTest, FileEndingInACutCharacterFailsToLoadCleanly) {
   testing_support::ResetProgram();
