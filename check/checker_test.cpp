@@ -80,6 +80,15 @@ std::vector<Case> Cases() {
       {"NestedTooDeep", {{"a.xml", Deep(100000)}}, {"F"}, 1,
        "F/a.xml: error: the file does not load: its elements nest more than 256 levels deep\n"
        "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
+      {"LeadByteHidesDepth",
+       {{"a.xml", "<?xml version=\"1.0\"?>\n<SimObjectEntry x=\"\xe0\"y\">" + Deep(100000)}},
+       {"F"}, 1,
+       "F/a.xml: error: the file does not load: its elements nest more than 256 levels deep\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n"},
+      {"StrayText", {{"a.xml", Entry("A", kHere) + "  x\n" + Entry("B", kHere)}}, {"F"}, 1,
+       "F/a.xml:10:3: error: text outside an element: the program stops reading the file here "
+       "and reads no entry after it\n"
+       "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n"},
       {"CutCharacter", {{"a.xml", "<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf"}}, {"F"}, 1,
        "F/a.xml: error: the file does not load: it ends inside a character (a cut UTF-8 "
        "sequence)\n"
