@@ -55,20 +55,15 @@ TEST(NestingTest, DeepFileFailsToLoadCleanly) {
   for (int i = 0; i < kMaxPlacementNesting; ++i) fine = "<a>" + fine + "</a>";
   std::string deep;
   for (int i = 0; i < 100000; ++i) deep += "<b>";
-  const struct {
-    std::string text;
-    bool loads;
-  } cases[] = {
-      {fine, true},
-      {"<a>" + fine + "</a>", false},
+  const std::pair<std::string, bool> cases[] = {  // the text, and whether it loads
+      {fine, true}, {"<a>" + fine + "</a>", false},
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimObjectEntry x=\"\xe0\"y\">\n" + deep, false},
-      {"<?xml version=\"1.0\"?>\n<SimObjectEntry>\xe0<!--" + deep, false},
-  };
-  for (const auto& c : cases) {
-    folder.Write("f.xml", c.text);
-    std::string output = testing_support::Capture([] { LoadPlacementFile("f.xml"); });
-    EXPECT_EQ(output, c.loads ? "\nResult of \"f.xml\" Read:\n\n"
-                              : "\nResult of \"f.xml\" Read:Failed to load file \"f.xml\"\n");
+      {"<?xml version=\"1.0\"?>\n<SimObjectEntry>\xe0<!--" + deep, false}};
+  for (const auto& [text, loads] : cases) {
+    folder.Write("f.xml", text);
+    EXPECT_EQ(testing_support::Capture([] { LoadPlacementFile("f.xml"); }),
+              loads ? "\nResult of \"f.xml\" Read:\n\n"
+                    : "\nResult of \"f.xml\" Read:Failed to load file \"f.xml\"\n");
   }
 }
 
