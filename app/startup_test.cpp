@@ -25,7 +25,7 @@ TEST(StartupTest, LastFileDecidesDebug) {
     std::vector<std::string> files;  // loaded in this order
     bool debug;
   } cases[] = {{{debug}, true},          {{debug, Entry(1)}, false}, {{Entry(1), debug}, true},
-               {{debug, "<broken"}, false}, {{"<a", "<b"}, false}};
+               {{debug, "<broken"}, false}, {{"<a", "<b"}, false}, {{"<a", debug}, true}};
   for (const auto& c : cases) {
     testing_support::ResetProgram();
     testing_support::TempFolder folder;
@@ -48,11 +48,8 @@ TEST(StartupTest, WholeRunWithoutSimulator) {
   delete placementStore;
   placementStore = nullptr;
   int code = 0;
-  std::string output = Capture([&] { code = RunBrindlewick(); });
+  Capture([&] { code = RunBrindlewick(); });
   EXPECT_EQ(code, 1);
-  EXPECT_NE(output.find("XML File Found: one.xml!\nXML File Found: two.xml!\n\nResult of "
-                        "\".\\Quillmar\\BrindlewickV2\\one.xml\" Read:"),
-            std::string::npos);
   ASSERT_NE(objectIds, nullptr);
   EXPECT_EQ(*objectIds, ObjectIdTable(7, 0));  // a slot per variant, zeroed
   EXPECT_EQ(recording::script.calls,

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "placement/cut_character.h"
 #include "placement/loader.h"
 #include "tests/test_support.h"
 
@@ -16,8 +17,7 @@ TEST(NestingTest, WalksAsTheParserReads) {
     int depth;  // the deepest element, as the parser builds it
     int stop;   // where the parser stops at text outside an element, or -1
   } cases[] = {
-      {"", 0, -1},
-      {"<a/>", 1, -1},
+      {"", 0, -1}, {"<a/>", 1, -1}, {"<a></b><c>", 1, -1},
       {"<a><b><c/></b></a>\n<d><e></e></d>", 3, -1},
       {"<a x='>' y=\"<b>\"><c></c></a>", 2, -1},
       {"<!-- <a><b> --><a/><![CDATA[<a><b>]]><!DOCTYPE <b>", 1, -1},
@@ -32,12 +32,8 @@ TEST(NestingTest, WalksAsTheParserReads) {
       {"<a>\xe0<!--<b><c>", 1, -1},
       {"<?xml encoding='ISO-8859-1'?><a>\xe0<!--<b><c>", 1, -1},
       // Where the parser gives up, the walk does.
-      {"<a x='1' x='2'><b>", 1, -1},
-      {"<a>&#12<b>;<c>", 1, -1},
-      {"<a>&#12;<b><c>", 3, -1},
-      {"<a></b><c>", 1, -1},
-      {"<a/>>\n<b><c>", 1, 4},
-      {"<a/> \n x<b/>", 1, 7},
+      {"<a x='1' x='2'><b>", 1, -1}, {"<a>&#12<b>;<c>", 1, -1}, {"<a>&#12;<b><c>", 3, -1},
+      {"<a/>>\n<b><c>", 1, 4}, {"<a/> \n x<b/>", 1, 7},
   };
   for (const auto& c : cases) {
     std::string text = ParserText(c.text, strlen(c.text));
@@ -48,13 +44,27 @@ TEST(NestingTest, WalksAsTheParserReads) {
   EXPECT_EQ(WalkAsParser("<a><a><a><a>", 2).depth, 3);  // no further than the limit and one
 }
 
+TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
+  const std::pair<std::string, bool> cases[] = {  // the text, and whether it ends cut
+      {"", false}, {"<a>x</a>", false}, {"<a>\xc3\xa9</a>\xc3\xa9", false},
+      {"<a>\xe2\x82\xac", false}, {"<a>\xf0\x9f\x8c\xb2", false},  // whole characters last
+      {"<a>\xcf", true}, {"<a>\xe2\x82", true}, {"<a>\xf0\x9f\x8c", true},
+      {"<a>\xe2\r\n", true}, {"<a>\xe2\r\r", false},  // CR LF is one byte to the parser
+      {std::string("<a>\xcf\0tail", 9), true},         // the parser stops at a zero
+      {"<a>\xc1", false}, {"<a>\xf5", false}, {"<a>\x80", false},  // read as one byte
+  };
+  for (const auto& [text, cut] : cases) {
+    EXPECT_EQ(EndsInCutCharacter(text.data(), text.size()), cut) << testing::PrintToString(text);
+  }
+}
+
 TEST(NestingTest, DeepFileFailsToLoadCleanly) {
   testing_support::ResetProgram();
   testing_support::TempFolder folder;
   std::string fine;
   for (int i = 0; i < kMaxPlacementNesting; ++i) fine = "<a>" + fine + "</a>";
-  std::string deep;
-  for (int i = 0; i < 100000; ++i) deep += "<b>";
+  std::string deep(300000, '>');
+  for (size_t i = 0; i < deep.size(); i += 3) deep.replace(i, 2, "<b");
   const std::pair<std::string, bool> cases[] = {  // the text, and whether it loads
       {fine, true}, {"<a>" + fine + "</a>", false},
       {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimObjectEntry x=\"\xe0\"y\">\n" + deep, false},
