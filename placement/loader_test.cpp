@@ -77,8 +77,8 @@ TEST(LoaderTest, LoadsFiles) {
       {Between("<!DOCTYPE x><?xml version='1.0'?>"), kAOut + kBOut + "\n\n", kAStore + kBStore,
        false},
       // Text outside an element: the parser stops there without an error.
-      {kA + "\n</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 2: " +
-       kStoppedReason + "\n\n", kAStore, false},
+      {kA + "\n</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 2: text outside an "
+       "element; the rest of the file is not read\n\n", kAStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false}, {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
   };
