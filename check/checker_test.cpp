@@ -148,6 +148,16 @@ std::vector<Case> Cases() {
        {"F", "--geojson=no/such/folder/points.json"}, 2,
        "no/such/folder/points.json: error: cannot write the GeoJSON file\n"
        "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      {"LeadByteHidesDepth",
+       {{"F/a.xml", "<?xml version=\"1.0\"?>\n<SimObjectEntry x=\"\xe0\"y\">" +
+                    [] { std::string s; for (int i = 0; i < 100000; ++i) s += "<b>"; return s; }()}},
+       {"F"}, 1,
+       "F/a.xml: error: the file does not load: its elements nest more than 256 levels deep\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      {"StrayText", {{"F/a.xml", Entry("A", kHere) + "  x\n" + Entry("B", kHere)}}, {"F"}, 1,
+       "F/a.xml:4:3: error: text outside an element: the program stops reading the file here "
+       "and reads no entry after it\n"
+       "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
       {"EmptyFolder", {{"F/.keep", ""}}, {"F"}, 0,
        "F: warning: no placement files (*.xml) here: the program would place nothing\n"
        "0 files, 0 entries, 0 variants: 0 errors, 1 warning, 0 notes\n", ""},

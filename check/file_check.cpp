@@ -57,8 +57,10 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
   document.SetTabSize(1);
   bool isFolder = os::IsDirectory(file);
   // The parser is not even tried on what the program refuses up front.
-  const char* refusal = isFolder ? nullptr : ParserRefusal(file);
-  if (isFolder || refusal || !document.LoadFile()) {
+  PlacementParse parse;
+  if (!isFolder) parse = ParsePlacementFile(file, &document);
+  const char* refusal = parse.refusal;
+  if (!parse.loaded) {
     ++run->unloadedFiles;
     std::string why = isFolder ? "it is a folder" : refusal ? refusal : document.ErrorDesc();
     bool parsed = !isFolder && !refusal;
@@ -68,4 +70,9 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
     return;
   }
   CheckPlacementDocument(document, file, lastFile, EncodingAtStart(file), run);
+  if (parse.stopLine > 0) {
+    Report(run, file, parse.stopLine, parse.stopColumn, Severity::kError,
+           "text outside an element: the program stops reading the file here and reads "
+           "no entry after it");
+  }
 }

@@ -1,6 +1,10 @@
 // Fuzzes the placement loader: the input is one or more placement files,
-// separated by a line "%%FILE%%". After each file the store must equal the
-// working set and keep its invariants.
+// separated by a line "%%FILE%%". Each goes the program's way (the parser
+// text, the guard, TinyXML's Parse, the reading). Besides the sanitizers:
+// - the guard's walk must agree with what TinyXML built: the depth of the
+//   elements in the document equals the depth the walk measured, and the walk
+//   stops at the top level exactly where the parser stopped without an error;
+// - after each file the store equals the working set and keeps its shape.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -23,14 +27,36 @@ bool StoreEqualsWorkingSet(const PlacementStore& s) {
          s.entryAltitudes.size() == allEntryAltitudes.size() && s.variantCounts == allVariantCounts;
 }
 
-void LoadOne(const std::string& text) {
-  // What the loader refuses before parsing never reaches the parser.
-  if (!NestingWithin(text.data(), text.size(), kMaxPlacementNesting)) return;
-  if (EndsInCutCharacter(text.data(), text.size())) return;
+// How deep elements nest in what TinyXML built (the parser links every element
+// it began, even one it failed on). Recursion is safe: the guard let it through.
+int ElementDepth(const TiXmlNode* node) {
+  int deepest = 0;
+  for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling()) {
+    int depth = ElementDepth(child);
+    if (depth > deepest) deepest = depth;
+  }
+  return deepest + (node->ToElement() ? 1 : 0);
+}
+
+void LoadOne(const std::string& bytes) {
+  std::string text = ParserText(bytes.data(), bytes.size());
+  ParserWalk walk = WalkAsParser(text.c_str(), kMaxPlacementNesting);
   TiXmlDocument document;
-  document.Parse(text.c_str());
-  if (document.Error()) return;
-  ReadPlacementDocument(document);
+  PlacementParse parse = ParsePlacementText(text, &document);
+  if (parse.refusal) return;
+  // The parse again, to see where it stopped; the guard has let it through.
+  TiXmlDocument again;
+  const char* stop = again.Parse(text.c_str());
+  if (stop && !*stop) stop = nullptr;
+  // A document in error has no stop to compare (text first of all is one).
+  if (walk.depth != ElementDepth(&again) || (!again.Error() && walk.stop != stop)) {
+    fprintf(stderr, "guard and parser disagree: depth %d against %d, stop %ld against %ld\n",
+            walk.depth, ElementDepth(&again), walk.stop ? long(walk.stop - text.c_str()) : -1L,
+            stop ? long(stop - text.c_str()) : -1L);
+    abort();
+  }
+  if (!parse.loaded) return;
+  ReadPlacementDocument(document, parse.stopLine);
   if (!StoreIsConsistent(*placementStore) || !StoreEqualsWorkingSet(*placementStore)) abort();
 }
 

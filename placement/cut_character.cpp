@@ -1,19 +1,13 @@
 #include "placement/cut_character.h"
 
-#include <stdio.h>
 #include <string.h>
 
-namespace {
-
-// The character length the parser reads from a first byte, as its table has it.
 size_t AnnouncedLength(unsigned char first) {
   if (first >= 0xC2 && first <= 0xDF) return 2;
   if (first >= 0xE0 && first <= 0xEF) return 3;
   if (first >= 0xF0 && first <= 0xF4) return 4;
   return 1;
 }
-
-}  // namespace
 
 bool EndsInCutCharacter(const char* text, size_t size) {
   const char* zero = static_cast<const char*>(memchr(text, 0, size));
@@ -33,33 +27,4 @@ bool EndsInCutCharacter(const char* text, size_t size) {
     if (AnnouncedLength(last[k]) > k + 1) return true;
   }
   return false;
-}
-
-bool FileEndsInCutCharacter(const std::string& nativePath) {
-  FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return false;
-  // The verdict rests on the last three characters the parser sees; with
-  // CR LF taking two bytes each, eight bytes of the end are more than enough.
-  const size_t kTail = 8;
-  char piece[65536];
-  char tail[2 * kTail];
-  size_t tailSize = 0;
-  size_t got;
-  while ((got = fread(piece, 1, sizeof piece, file)) > 0) {
-    const char* zero = static_cast<const char*>(memchr(piece, 0, got));
-    size_t used = zero ? static_cast<size_t>(zero - piece) : got;
-    if (used >= kTail) {
-      memcpy(tail, piece + used - kTail, kTail);
-      tailSize = kTail;
-    } else {
-      // Keep what there was and add the little that came.
-      size_t keep = tailSize + used > kTail ? kTail - used : tailSize;
-      memmove(tail, tail + tailSize - keep, keep);
-      memcpy(tail + keep, piece, used);
-      tailSize = keep + used;
-    }
-    if (zero) break;  // the parser stops at the first zero byte
-  }
-  fclose(file);
-  return EndsInCutCharacter(tail, tailSize);
 }

@@ -7,8 +7,6 @@
 
 #include <stddef.h>
 
-#include <string>
-
 /// True when `text`, taken as TinyXML takes a file (up to the first zero
 /// byte, with CR LF and a lone CR each read as one LF), ends inside a
 /// character whose first byte (0xC2 to 0xF4) announces 2 to 4 bytes. Such a
@@ -16,8 +14,8 @@
 /// attribute values), so refusing it loses nothing that could load.
 bool EndsInCutCharacter(const char* text, size_t size);
 
-/// EndsInCutCharacter for a whole file, read in pieces so that a large file
-/// never has to be held at once. A file that cannot be read is not cut.
-bool FileEndsInCutCharacter(const std::string& nativePath);
+/// The length in bytes of a character that the parser, reading UTF-8, takes
+/// `first` to begin (its own table: 0xC2 to 0xF4 announce 2 to 4, others 1).
+size_t AnnouncedLength(unsigned char first);
 
 #endif  // BRINDLEWICK_PLACEMENT_CUT_CHARACTER_H_

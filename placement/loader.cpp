@@ -49,6 +49,33 @@ struct Coordinate {
   bool known = false;
 };
 
+// Line and column of `at` in `text`, counted as the parser counts them for
+// its nodes: a tab to the next tab stop, a UTF-8 character as one column and
+// its byte-order marks as none.
+void TextPosition(const char* text, const char* at, bool utf8, int tabSize, PlacementParse* parse) {
+  int line = 1;
+  int column = 0;
+  for (const char* p = text; p < at && *p;) {
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+    if (*p == '\n') {
+      ++line;
+      column = 0;
+      ++p;
+    } else if (*p == '\t') {
+      column = tabSize > 0 ? (column / tabSize + 1) * tabSize : column + 1;
+      ++p;
+    } else if (utf8 && u[0] == 0xEF && u[1] && u[2] &&
+               ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && u[2] >= 0xBE))) {
+      p += 3;
+    } else {
+      p += utf8 ? AnnouncedLength(u[0]) : 1;
+      ++column;
+    }
+  }
+  parse->stopLine = line;
+  parse->stopColumn = column + 1;
+}
+
 }  // namespace
 
 int32_t CountObjectEntries(const TiXmlDocument& document) {
@@ -112,7 +139,7 @@ bool HasDebugFlag(const TiXmlDocument& document) {
   return debug && debug->ToElement();
 }
 
-bool ReadPlacementDocument(const TiXmlDocument& document) {
+bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine) {
   bool debugFlag = HasDebugFlag(document);
 
   Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
@@ -156,6 +183,7 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   }
 
   RefreshStore();
+  if (stopLine > 0) printf("\n\n  Stopped reading at line %d: %s", stopLine, kStoppedReason);
   printf("\n");
   fflush(stdout);
   printf("\n");
@@ -163,16 +191,37 @@ bool ReadPlacementDocument(const TiXmlDocument& document) {
   return debugFlag;
 }
 
-const char* ParserRefusal(const std::string& nativePath) {
-  if (!FileNestingIsSafe(nativePath)) {
+const char kStoppedReason[] = "text outside an element; the rest of the file is not read";
+
+PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document) {
+  PlacementParse parse;
+  ParserWalk walk = WalkAsParser(text.c_str(), kMaxPlacementNesting);
+  if (walk.depth > kMaxPlacementNesting) {
     static const std::string deep =
         "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
-    return deep.c_str();
+    parse.refusal = deep.c_str();
+    return parse;
   }
-  if (FileEndsInCutCharacter(nativePath)) {
-    return "it ends inside a character (a cut UTF-8 sequence)";
+  if (EndsInCutCharacter(text.data(), text.size())) {
+    parse.refusal = "it ends inside a character (a cut UTF-8 sequence)";
+    return parse;
   }
-  return nullptr;
+  // Parse, not LoadFile: only Parse tells where the parser stopped. At text
+  // outside an element it stops without an error and drops the rest.
+  const char* stop = document->Parse(text.c_str());
+  parse.loaded = !document->Error();
+  if (parse.loaded && stop && *stop) TextPosition(text.c_str(), stop, walk.utf8,
+                                                  document->TabSize(), &parse);
+  return parse;
+}
+
+PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document) {
+  std::string text;
+  if (!ReadParserText(nativePath, &text)) {
+    document->LoadFile(static_cast<FILE*>(nullptr));  // sets LoadFile's "cannot open" error
+    return PlacementParse();
+  }
+  return ParsePlacementText(text, document);
 }
 
 // The file at `nativePath`, shown as `path`.
@@ -188,12 +237,14 @@ bool LoadPlacementFile(const std::string& folder, const std::string& name) {
 static bool LoadPlacementFileAt(const char* path, const std::string& nativePath) {
   printf("\nResult of \"%s\" Read:", path);
   TiXmlDocument document(nativePath.c_str());
+  PlacementParse parse;
   // The C library opens a folder for reading on some systems; it is no file.
-  if (os::IsDirectory(nativePath) || ParserRefusal(nativePath) || !document.LoadFile()) {
+  if (!os::IsDirectory(nativePath)) parse = ParsePlacementFile(nativePath, &document);
+  if (!parse.loaded) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }
-  return ReadPlacementDocument(document);
+  return ReadPlacementDocument(document, parse.stopLine);
 }
 
 void ClearWorkingSetForTesting() {

@@ -37,14 +37,35 @@ bool LoadPlacementFile(const char* path);
 /// program path ending in a backslash.
 bool LoadPlacementFile(const std::string& folder, const std::string& name);
 
-/// Why the XML parser cannot take the file at `nativePath` safely (nested too
-/// deeply, or ending inside a character), or nullptr when it can. A file that
-/// cannot be read passes; the parser then reports it as it always does.
-const char* ParserRefusal(const std::string& nativePath);
+/// How the XML parser took a placement file.
+struct PlacementParse {
+  /// Why the parser was not given the file because it cannot take it safely
+  /// (nested too deeply, or ending inside a character), or null.
+  const char* refusal = nullptr;
+  /// The document parsed without an error.
+  bool loaded = false;
+  /// Where the parser stopped reading before the end of the file, at text
+  /// outside an element, which it passes over without an error; 0 when it
+  /// read to the end. The column counts as the document's tab size says.
+  int stopLine = 0;
+  int stopColumn = 0;
+};
+
+/// Why the rest of a file after stopLine is lost.
+extern const char kStoppedReason[];
+
+/// Parses `text`, the file's text as TinyXML's LoadFile hands it to its
+/// parser (ParserText), into `document`, unless it is refused first.
+PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document);
+
+/// Reads the file at `nativePath` and parses it as LoadFile would. A file
+/// that cannot be read fails with the error LoadFile gives it.
+PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document);
 
 /// The part of LoadPlacementFile after parsing: reads a loaded document into
-/// the working set, refreshes the store and returns the debug flag.
-bool ReadPlacementDocument(const TiXmlDocument& document);
+/// the working set, refreshes the store and returns the debug flag. A
+/// `stopLine` other than 0 is reported after the entries.
+bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine = 0);
 
 /// Top-level nodes from the first one named "SimObjectEntry" to the end,
 /// comments not counted.

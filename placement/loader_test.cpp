@@ -1,7 +1,6 @@
 #include "placement/loader.h"
 
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include "placement/store.h"
 #include "tests/test_support.h"
@@ -11,253 +10,108 @@ namespace {
 using testing_support::Capture;
 using testing_support::DescribeStore;
 
-// Parses `xml` as a placement file and reads it; returns the console output.
-std::string Read(const std::string& xml, bool* debug = nullptr) {
-  TiXmlDocument document;
-  document.Parse(xml.c_str());
-  EXPECT_FALSE(document.Error()) << document.ErrorDesc();
-  bool flag = false;
-  std::string output = Capture([&] { flag = ReadPlacementDocument(document); });
-  if (debug) *debug = flag;
-  return output;
-}
-
-const char kEntryA[] =
+const std::string kA =
     "<SimObjectEntry><H Dir='A'/><Season Type='SU' SimTitle='a1'/>"
     "<Season Type='HW' SimTitle='a2'/><PlacementData Lat='1' Lon='2' Alt='3'/></SimObjectEntry>";
-const char kEntryB[] =
+const std::string kB =
     "<SimObjectEntry><H Dir='B'/><Season Type='FA' SimTitle='b1'/>"
     "<PlacementData Lat='4' Lon='5' Alt='6'/></SimObjectEntry>";
+const std::string kAOut = "\n\n  SimObjEntry: A\n\tDetected Season: SU\n\tDetected Season: HW";
+const std::string kBOut = "\n\n  SimObjEntry: B\n\tDetected Season: FA";
+const std::string kAStore = "A@1,2,3[SU=a1,HW=a2]\n";
+const std::string kBStore = "B@4,5,6[FA=b1]\n";
+const std::string kFailed = "Failed to load file \"f.xml\"\n";
 
-struct LoaderCase {
-  const char* name;
-  std::string xml;
-  std::string output;  // after "Result of" and before the two closing line ends
-  std::string store;
-  bool debug;
-};
-
-class LoaderTest : public testing::TestWithParam<LoaderCase> {
- protected:
-  void SetUp() override { testing_support::ResetProgram(); }
-};
-
-TEST_P(LoaderTest, ReadsDocument) {
-  const LoaderCase& c = GetParam();
-  bool debug = false;
-  EXPECT_EQ(Read(c.xml, &debug), c.output + "\n\n");
-  EXPECT_EQ(DescribeStore(*placementStore), c.store);
-  EXPECT_EQ(debug, c.debug);
-  EXPECT_TRUE(StoreIsConsistent(*placementStore));
+std::string Entry(const std::string& dir, const std::string& data) {
+  return "<SimObjectEntry><H Dir='" + dir + "'/><PlacementData " + data + "/></SimObjectEntry>";
+}
+// A broken entry between A and B: skipped, and the reason said.
+std::string Between(const std::string& entry) { return kA + "\n" + entry + "\n" + kB; }
+std::string Skipped(const std::string& reason) {
+  return kAOut + "\n\n  Skipped entry 2 (line 2): " + reason + kBOut + "\n\n";
 }
 
-const std::string kEntryAOutput =
-    "\n\n  SimObjEntry: A\n\tDetected Season: SU\n\tDetected Season: HW";
-const std::string kEntryAStore = "A@1,2,3[SU=a1,HW=a2]\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Documents, LoaderTest,
-    testing::Values(
-        LoaderCase{"TwoEntries", std::string("<?xml version='1.0'?>") + kEntryA + kEntryB,
-                   kEntryAOutput + "\n\n  SimObjEntry: B\n\tDetected Season: FA",
-                   kEntryAStore + "B@4,5,6[FA=b1]\n", false},
-        LoaderCase{"NoEntries", "<?xml version='1.0'?><Other/>", "", "", false},
-        LoaderCase{"DebugBeforeEntries", std::string("<Debug/>") + kEntryA, kEntryAOutput,
-                   kEntryAStore, true},
-        LoaderCase{"DebugAlone", "<Debug>anything</Debug>", "", "", true},
-        LoaderCase{"CommentNamedDebugIsNoDebug", std::string("<!--Debug-->") + kEntryA,
-                   kEntryAOutput, kEntryAStore, false},
-        LoaderCase{"CommentsBetweenEntriesIgnored",
-                   std::string(kEntryA) + "<!-- x --><!--SimObjectEntry-->" + kEntryB,
-                   kEntryAOutput + "\n\n  SimObjEntry: B\n\tDetected Season: FA",
-                   kEntryAStore + "B@4,5,6[FA=b1]\n", false},
-        LoaderCase{"OtherNameAfterFirstEntryIsAnEntry",
-                   std::string(kEntryA) +
-                       "<Thing><H Dir='T'/><PlacementData Lat='7' Lon='8' Alt='9'/></Thing>",
-                   kEntryAOutput + "\n\n  SimObjEntry: T", kEntryAStore + "T@7,8,9[]\n", false},
-        LoaderCase{"ElementsBeforeFirstEntryIgnored", std::string("<Other/><More/>") + kEntryA,
-                   kEntryAOutput, kEntryAStore, false},
-        LoaderCase{"NoSeasonReadsPlacementAfterHeader",
-                   "<SimObjectEntry><H Dir='E'/><PlacementData Lat='1' Lon='1' Alt='1'/>"
-                   "</SimObjectEntry>",
-                   "\n\n  SimObjEntry: E", "E@1,1,1[]\n", false},
-        LoaderCase{"OtherElementsSkipped",
-                   "<SimObjectEntry><H Dir='E'/><x/><Season Type='SU' SimTitle='t'/><y>"
-                   "<Season Type='WI' SimTitle='nested'/></y>text<!--c-->"
-                   "<Season Type='SU' SimTitle='u'/><z/><PlacementData Lat='1' Lon='2' Alt='3'/>"
-                   "</SimObjectEntry>",
-                   "\n\n  SimObjEntry: E\n\tDetected Season: SU\n\tDetected Season: SU",
-                   "E@1,2,3[SU=t,SU=u]\n", false},
-        LoaderCase{
-            "EntitiesResolvedNothingTrimmed",
-            "<SimObjectEntry><H Dir=' a &amp; b '/><Season Type=' su' SimTitle='T&lt;1&gt;'/>"
-            "<PlacementData Lat='1' Lon='2' Alt='3'/></SimObjectEntry>",
-            "\n\n  SimObjEntry:  a & b \n\tDetected Season:  su", " a & b @1,2,3[ su=T<1>]\n",
-            false}),
-    [](const testing::TestParamInfo<LoaderCase>& info) { return std::string(info.param.name); });
-
-// Entries that break the format are skipped whole, with one line saying why.
-struct BrokenCase {
-  const char* name;
-  std::string entry;  // stands between two good entries
-  std::string reason;
-  int line;
-};
-
-class BrokenEntryTest : public testing::TestWithParam<BrokenCase> {
- protected:
-  void SetUp() override { testing_support::ResetProgram(); }
-};
-
-TEST_P(BrokenEntryTest, SkipsWholeEntry) {
-  const BrokenCase& c = GetParam();
-  std::string xml = std::string(kEntryA) + "\n" + c.entry + "\n" + kEntryB;
-  std::string expected = kEntryAOutput;
-  if (!c.reason.empty()) {
-    expected += "\n\n  Skipped entry 2 (line " + std::to_string(c.line) + "): " + c.reason;
+TEST(LoaderTest, LoadsFiles) {
+  const struct {
+    std::string xml;
+    std::string output;  // after "Result of ... Read:"
+    std::string store;
+    bool debug;
+  } cases[] = {
+      {"<?xml version='1.0'?>" + kA + kB, kAOut + kBOut + "\n\n", kAStore + kBStore, false},
+      {"<Debug/>" + kA, kAOut + "\n\n", kAStore, true},
+      {"<Other/><Debug>x</Debug>", "\n\n", "", true},
+      {"<!--Debug--><!--SimObjectEntry-->" + kA, kAOut + "\n\n", kAStore, false},
+      {"<More/>" + kA + "<!-- x --><!--SimObjectEntry-->" + kB, kAOut + kBOut + "\n\n",
+       kAStore + kBStore, false},
+      {kA + "<T><H Dir='T'/><PlacementData Lat='7' Lon='8' Alt='9'/></T>",
+       kAOut + "\n\n  SimObjEntry: T\n\n", kAStore + "T@7,8,9[]\n", false},
+      {"<SimObjectEntry><H Dir=' a &amp; b '/><x/><Season Type=' su' SimTitle='T&lt;1'/><y>"
+       "<Season Type='WI' SimTitle='n'/></y>Season<!--Season--><Season Type='SU' SimTitle='u'/>"
+       "<z/><PlacementData Lat='1' Lon='2' Alt='3'/></SimObjectEntry>",
+       "\n\n  SimObjEntry:  a & b \n\tDetected Season:  su\n\tDetected Season: SU\n\n",
+       " a & b @1,2,3[ su=T<1,SU=u]\n", false},
+      // Coordinates read as scanf reads them; what is no number keeps the one before.
+      {Entry("1", "Lat='10' Lon='20' Alt='30'") + Entry("2", "Lat='12.5abc' Lon=' -7.25'") +
+           Entry("3", "Lat='1e3' Lon='1,5' Alt='abc'") + Entry("4", "Lat='' Lon='-'"),
+       "\n\n  SimObjEntry: 1\n\n  SimObjEntry: 2\n\n  SimObjEntry: 3\n\n  SimObjEntry: 4\n\n",
+       "1@10,20,30[]\n2@12.5,-7.25,30[]\n3@1000,1,30[]\n4@1000,1,30[]\n", false},
+      {Entry("1", "Lon='x'") + Entry("2", "Lat='5'"),
+       "\n\n  SimObjEntry: 1\n\tNo Lat given, using 0\n\tNo Lon given, using 0"
+       "\n\tNo Alt given, using 0\n\n  SimObjEntry: 2\n\n",
+       "1@0,0,0[]\n2@5,0,0[]\n", false},
+      {Between("<SimObjectEntry>text</SimObjectEntry>"), Skipped("no header element"),
+       kAStore + kBStore, false},
+      {Between("<Debug/>"), Skipped("no header element"), kAStore + kBStore, true},
+      {Between("<E><Season Type='SU' SimTitle='s'/><PlacementData/></E>"),
+       Skipped("first child element is a Season, not a header"), kAStore + kBStore, false},
+      {Between("<E><H/><PlacementData/></E>"), Skipped("header element has no Dir"),
+       kAStore + kBStore, false},
+      {Between("<E><H Dir='X'/><Season Type='SU' SimTitle='s'/><Season SimTitle='s'/>"
+               "<PlacementData/></E>"),
+       Skipped("Season without Type"), kAStore + kBStore, false},
+      {Between("<E><H Dir='X'/><Season Type='SU'/><PlacementData/></E>"),
+       Skipped("Season without SimTitle"), kAStore + kBStore, false},
+      {Between("<E><H Dir='X'/><PlacementData/><Season Type='SU' SimTitle='s'/></E>"),
+       Skipped("no PlacementData after the last Season"), kAStore + kBStore, false},
+      {Between("<E><H Dir='X'/><Season Type='SU' SimTitle='s'/></E>"),
+       Skipped("no PlacementData element"), kAStore + kBStore, false},
+      {Between("<!DOCTYPE x><?xml version='1.0'?>"), kAOut + kBOut + "\n\n", kAStore + kBStore,
+       false},
+      // Text outside an element: the parser stops there without an error.
+      {kA + "\n</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 2: text outside an "
+       "element; the rest of the file is not read\n\n", kAStore, false},
+      {kA + "<SimObjectEntry>", kFailed, "", false}, {"", kFailed, "", false},
+      {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
+  };
+  for (const auto& c : cases) {
+    testing_support::ResetProgram();
+    testing_support::TempFolder folder;
+    folder.Write("f.xml", c.xml);
+    bool debug = !c.debug;
+    EXPECT_EQ(Capture([&] { debug = LoadPlacementFile("f.xml"); }),
+              "\nResult of \"f.xml\" Read:" + c.output) << c.xml;
+    EXPECT_EQ(DescribeStore(*placementStore), c.store) << c.xml;
+    EXPECT_EQ(debug, c.debug) << c.xml;
   }
-  expected += "\n\n  SimObjEntry: B\n\tDetected Season: FA\n\n";
-  EXPECT_EQ(Read(xml), expected);
-  EXPECT_EQ(DescribeStore(*placementStore), kEntryAStore + "B@4,5,6[FA=b1]\n");
+}
+
+TEST(LoaderTest, AccumulatesAcrossFilesAndSkipsFailures) {
+  testing_support::ResetProgram();
+  testing_support::TempFolder folder;
+  folder.Write("sub/a.xml", kA);
+  folder.Write("b.xml", kB);
+  std::filesystem::create_directories("dir.xml");
+  EXPECT_EQ(Capture([] { LoadPlacementFile(".\\sub\\a.xml"); }),
+            "\nResult of \".\\sub\\a.xml\" Read:" + kAOut + "\n\n");
+  for (std::string name : {"dir.xml", ".\\missing.xml"}) {
+    EXPECT_EQ(Capture([&] { EXPECT_FALSE(LoadPlacementFile(name.c_str())); }),
+              "\nResult of \"" + name + "\" Read:Failed to load file \"" + name + "\"\n");
+  }
+  EXPECT_EQ(Capture([] { LoadPlacementFile("b.xml"); }), "\nResult of \"b.xml\" Read:" + kBOut + "\n\n");
+  EXPECT_EQ(DescribeStore(*placementStore), kAStore + kBStore);
   EXPECT_TRUE(StoreIsConsistent(*placementStore));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Entries, BrokenEntryTest,
-    testing::Values(
-        BrokenCase{"NoChildElement", "<SimObjectEntry>text</SimObjectEntry>", "no header element",
-                   2},
-        BrokenCase{"DebugAfterFirstEntry", "<Debug/>", "no header element", 2},
-        BrokenCase{"HeaderIsSeason",
-                   "<SimObjectEntry><Season Type='SU' SimTitle='s'/>"
-                   "<PlacementData Lat='1' Lon='1' Alt='1'/></SimObjectEntry>",
-                   "first child element is a Season, not a header", 2},
-        BrokenCase{"HeaderWithoutDir",
-                   "<SimObjectEntry><H/><PlacementData Lat='1' Lon='1' Alt='1'/></SimObjectEntry>",
-                   "header element has no Dir", 2},
-        BrokenCase{"SeasonWithoutType",
-                   "<SimObjectEntry><H Dir='X'/><Season Type='SU' SimTitle='s'/>"
-                   "<Season SimTitle='s'/><PlacementData Lat='1' Lon='1' Alt='1'/>"
-                   "</SimObjectEntry>",
-                   "Season without Type", 2},
-        BrokenCase{"SeasonWithoutTitle",
-                   "<SimObjectEntry><H Dir='X'/><Season Type='SU'/>"
-                   "<PlacementData Lat='1' Lon='1' Alt='1'/></SimObjectEntry>",
-                   "Season without SimTitle", 2},
-        BrokenCase{"NoPlacementData",
-                   "<SimObjectEntry><H Dir='X'/><Season Type='SU' SimTitle='s'/></SimObjectEntry>",
-                   "no PlacementData element", 2},
-        BrokenCase{"PlacementDataOnlyBeforeLastSeason",
-                   "<SimObjectEntry><H Dir='X'/><PlacementData Lat='1' Lon='1' Alt='1'/>"
-                   "<Season Type='SU' SimTitle='s'/></SimObjectEntry>",
-                   "no PlacementData after the last Season", 2},
-        // Not entries at all: nothing printed, the next element is entry 2.
-        BrokenCase{"DoctypeAfterFirstEntry", "<!DOCTYPE x>", "", 0},
-        BrokenCase{"DeclarationAfterFirstEntry", "<?xml version='1.0'?>", "", 0}),
-    [](const testing::TestParamInfo<BrokenCase>& info) { return std::string(info.param.name); });
-
-TEST(LoaderTest, NodesNamedSeasonThatAreNotElementsAreNotVariants) {
-  testing_support::ResetProgram();
-  EXPECT_EQ(Read("<SimObjectEntry><H Dir='X'/><!--Season-->Season"
-                 "<Season Type='SU' SimTitle='s'/><PlacementData Lat='1' Lon='2' Alt='3'/>"
-                 "</SimObjectEntry>"),
-            "\n\n  SimObjEntry: X\n\tDetected Season: SU\n\n");
-  EXPECT_EQ(DescribeStore(*placementStore), "X@1,2,3[SU=s]\n");
-}
-
-TEST(LoaderTest, FirstNodeNamedEntryThatIsACommentStartsNothing) {
-  testing_support::ResetProgram();
-  EXPECT_EQ(Read(std::string("<!--SimObjectEntry-->") + kEntryB),
-            "\n\n  SimObjEntry: B\n\tDetected Season: FA\n\n");
-  EXPECT_EQ(DescribeStore(*placementStore), "B@4,5,6[FA=b1]\n");
-}
-
-// Each row: the attribute text given for Lat in the second entry, and what it reads as.
-// The first entry's Lat is 10.
-struct CoordinateCase {
-  const char* attribute;  // nullptr: no Lat attribute
-  double expected;
-};
-
-class CoordinateTest : public testing::TestWithParam<CoordinateCase> {};
-
-TEST_P(CoordinateTest, ParsesLikeScanf) {
-  testing_support::ResetProgram();
-  std::string lat =
-      GetParam().attribute ? std::string(" Lat='") + GetParam().attribute + "'" : std::string();
-  Read(
-      "<SimObjectEntry><H Dir='1'/><PlacementData Lat='10' Lon='20' Alt='30'/></SimObjectEntry>"
-      "<SimObjectEntry><H Dir='2'/><PlacementData" +
-      lat + " Lon='21' Alt='31'/></SimObjectEntry>");
-  ASSERT_EQ(placementStore->entryLatitudes.size(), 2u);
-  EXPECT_EQ(placementStore->entryLatitudes[1], GetParam().expected);
-  EXPECT_EQ(placementStore->entryLongitudes[1], 21);
-  EXPECT_EQ(placementStore->entryAltitudes[1], 31);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, CoordinateTest,
-                         testing::Values(CoordinateCase{nullptr, 10},
-                                         CoordinateCase{"12.5abc", 12.5},
-                                         CoordinateCase{"  -7.25", -7.25},
-                                         CoordinateCase{"1e3", 1000}, CoordinateCase{"1,5", 1},
-                                         CoordinateCase{"abc", 10}, CoordinateCase{"", 10}),
-                         [](const testing::TestParamInfo<CoordinateCase>& info) {
-                           return "Case" + std::to_string(info.index);
-                         });
-
-TEST(LoaderTest, FirstEntryWithoutCoordinatesUsesZeroAndSaysSo) {
-  testing_support::ResetProgram();
-  std::string output = Read(
-      "<SimObjectEntry><H Dir='1'/><Season Type='SU' SimTitle='s'/>"
-      "<PlacementData Lon='x'/></SimObjectEntry>"
-      "<SimObjectEntry><H Dir='2'/><PlacementData Lat='5'/></SimObjectEntry>");
-  EXPECT_EQ(output,
-            "\n\n  SimObjEntry: 1\n\tDetected Season: SU"
-            "\n\tNo Lat given, using 0\n\tNo Lon given, using 0\n\tNo Alt given, using 0"
-            "\n\n  SimObjEntry: 2\n\n");
-  EXPECT_EQ(DescribeStore(*placementStore), "1@0,0,0[SU=s]\n2@5,0,0[]\n");
-}
-
-// Files on disk: accumulation, failures and folders.
-class LoaderFileTest : public testing::Test {
- protected:
-  void SetUp() override { testing_support::ResetProgram(); }
-  testing_support::TempFolder folder_;
-};
-
-TEST_F(LoaderFileTest, AccumulatesAcrossFilesAndSkipsFailures) {
-  folder_.Write("a.xml", kEntryA);
-  folder_.Write("bad.xml", "<SimObjectEntry><H Dir='Z'/>");  // unclosed
-  folder_.Write("empty.xml", "");
-  folder_.Write("b.xml", std::string("<Debug/>") + kEntryB);
-
-  Capture([] { EXPECT_FALSE(LoadPlacementFile("a.xml")); });
-  std::string storeAfterA = DescribeStore(*placementStore);
-  EXPECT_EQ(Capture([] { EXPECT_FALSE(LoadPlacementFile("bad.xml")); }),
-            "\nResult of \"bad.xml\" Read:Failed to load file \"bad.xml\"\n");
-  EXPECT_EQ(Capture([] { EXPECT_FALSE(LoadPlacementFile("empty.xml")); }),
-            "\nResult of \"empty.xml\" Read:Failed to load file \"empty.xml\"\n");
-  EXPECT_EQ(DescribeStore(*placementStore), storeAfterA);
-
-  EXPECT_EQ(Capture([] { EXPECT_TRUE(LoadPlacementFile("b.xml")); }),
-            "\nResult of \"b.xml\" Read:\n\n  SimObjEntry: B\n\tDetected Season: FA\n\n");
-  EXPECT_EQ(DescribeStore(*placementStore), kEntryAStore + "B@4,5,6[FA=b1]\n");
-  EXPECT_EQ(allVariantTitles.size(), 3u);
-}
-
-TEST_F(LoaderFileTest, BackslashPathsAndMissingFiles) {
-  folder_.Write("sub/dir/a.xml", kEntryA);
-  EXPECT_EQ(Capture([] { LoadPlacementFile(".\\sub\\dir\\a.xml"); }),
-            "\nResult of \".\\sub\\dir\\a.xml\" Read:" + kEntryAOutput + "\n\n");
-  EXPECT_EQ(Capture([] { LoadPlacementFile(".\\sub\\missing.xml"); }),
-            "\nResult of \".\\sub\\missing.xml\" Read:Failed to load file "
-            "\".\\sub\\missing.xml\"\n");
-}
-
-TEST_F(LoaderFileTest, FolderNamedLikeAFileFailsToLoad) {
-  std::filesystem::create_directories(folder_.path() / "folder.xml");
-  EXPECT_EQ(Capture([] { EXPECT_FALSE(LoadPlacementFile("folder.xml")); }),
-            "\nResult of \"folder.xml\" Read:Failed to load file \"folder.xml\"\n");
+  EXPECT_EQ(allEntryDirs, placementStore->entryDirs);
 }
 
 }  // namespace

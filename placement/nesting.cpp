@@ -1,121 +1,359 @@
 #include "placement/nesting.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <string_view>
+#include <vector>
+
+#include "placement/cut_character.h"
+
 namespace {
 
-bool StartsWith(const char* p, const char* end, const char* prefix) {
-  size_t n = strlen(prefix);
-  return static_cast<size_t>(end - p) >= n && memcmp(p, prefix, n) == 0;
+// The parser's character classes, in the C locale the program runs in.
+bool IsWhiteSpace(char c) {
+  return isspace(static_cast<unsigned char>(c)) || c == '\n' || c == '\r';
 }
-
-// Returns the position just past `terminator`, or null when it never comes.
-const char* FindPast(const char* p, const char* end, const char* terminator) {
-  size_t n = strlen(terminator);
-  for (; p + n <= end; ++p) {
-    if (memcmp(p, terminator, n) == 0) return p + n;
-  }
-  return nullptr;
+bool IsAlpha(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 127 || isalpha(u);
 }
+bool IsAlphaNum(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return u >= 127 || isalnum(u);
+}
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Telling the kinds of markup apart takes at most this many bytes ("<![CDATA[").
-const ptrdiff_t kLongestOpening = 9;
+enum class Kind { kNone, kDeclaration, kComment, kCdata, kUnknown, kElement };
 
-}  // namespace
+// Each step below does what the parser's function of the same name does,
+// with null for the parser's null: a failure that ends the parse.
+class Walker {
+ public:
+  explicit Walker(int limit) : limit_(limit) {}
 
-size_t ScanNesting(const char* text, size_t size, bool final, NestingScan* scan) {
-  const char* p = text;
-  const char* end = text + size;
-  while (p < end) {
-    if (*p != '<') {
-      // Text between tags is most of a file; skip it in one go.
-      const char* open = static_cast<const char*>(memchr(p, '<', end - p));
-      p = open ? open : end;
-      continue;
-    }
-    if (!final && end - p < kLongestOpening) break;
-    const char* next;  // just past this piece of markup; null when it is unfinished
-    if (StartsWith(p, end, "<!--")) {
-      next = FindPast(p + 4, end, "-->");
-    } else if (StartsWith(p, end, "<![CDATA[")) {
-      next = FindPast(p + 9, end, "]]>");
-    } else if (StartsWith(p, end, "<?") || StartsWith(p, end, "<!")) {
-      next = FindPast(p + 2, end, ">");
-    } else if (StartsWith(p, end, "</")) {
-      next = FindPast(p + 2, end, ">");
-      if ((next || final) && scan->depth > 0) --scan->depth;
-    } else {
-      // An opening tag: find its end, stepping over quoted values.
-      const char* q = p + 1;
-      char last = 0;
-      while (q < end && *q != '>') {
-        if (*q == '"' || *q == '\'') {
-          const char* close = static_cast<const char*>(memchr(q + 1, *q, end - q - 1));
-          q = close ? close : end;
-        }
-        if (q < end) last = *q++;
+  ParserWalk Walk(const char* p) {
+    ParserWalk walk;
+    if (!*p) return walk;
+    const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+    utf8_ = u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
+    bool known = utf8_;  // until the first declaration, the parser reads bytes
+    p = SkipWhiteSpace(p);
+    while (p && *p) {
+      Kind kind = Identify(p);
+      if (kind == Kind::kNone) {
+        walk.stop = p;
+        break;
       }
-      next = q < end ? q + 1 : nullptr;
-      if ((next || final) && last != '/' && ++scan->depth > scan->limit) {
-        scan->tooDeep = true;
+      if (kind == Kind::kDeclaration) {
+        std::string encoding;
+        p = ParseDeclaration(p, &encoding);
+        if (!known) {
+          const char* name = encoding.c_str();
+          utf8_ = !*name || StringEqual(name, "utf-8", 5, true) || StringEqual(name, "utf8", 4, true);
+          known = true;
+        }
+      } else {
+        p = kind == Kind::kElement ? ParseElement(p) : ParseOther(kind, p);
+      }
+      p = SkipWhiteSpace(p);
+    }
+    walk.depth = depth_;
+    walk.utf8 = utf8_;
+    return walk;
+  }
+
+ private:
+  const char* SkipWhiteSpace(const char* p) const {
+    if (!p || !*p) return nullptr;
+    while (*p) {
+      const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+      // In UTF-8 the byte-order mark and U+FFFE, U+FFFF count as white space.
+      if (utf8_ && u[0] == 0xEF &&
+          ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && (u[2] == 0xBE || u[2] == 0xBF)))) {
+        p += 3;
+      } else if (IsWhiteSpace(*p)) {
+        ++p;
+      } else {
         break;
       }
     }
-    // Unfinished markup waits for more text; at the end it runs to the end.
-    if (!next && !final) break;
-    p = next ? next : end;
+    return p;
   }
-  return static_cast<size_t>(p - text);
+
+  static bool StringEqual(const char* p, const char* tag, size_t n, bool ignoreCase) {
+    for (size_t i = 0; i < n; ++i) {
+      if (!p[i] || (ignoreCase ? Lower(p[i]) != Lower(tag[i]) : p[i] != tag[i])) return false;
+    }
+    return true;
+  }
+
+  // One character of text or of a value: in UTF-8 as long as its first byte
+  // says, whatever the bytes after it are.
+  const char* GetChar(const char* p, std::string* value) const {
+    size_t length = utf8_ ? AnnouncedLength(static_cast<unsigned char>(*p)) : 1;
+    if (length == 1) {
+      if (*p == '&') return GetEntity(p, value);
+      if (value) value->push_back(*p);
+      return p + 1;
+    }
+    // The parser steps over the whole length even past the end of the text;
+    // a text ending so is refused (EndsInCutCharacter), the walk stops there.
+    for (size_t i = 0; i < length; ++i) {
+      if (!p[i]) return p + i;
+      if (value) value->push_back(p[i]);
+    }
+    return p + length;
+  }
+
+  // A value is only kept for a declaration's encoding, which is read before
+  // the encoding is known: one byte per character.
+  const char* GetEntity(const char* p, std::string* value) const {
+    if (p[1] == '#' && p[2]) {
+      unsigned long code = 0;
+      unsigned mult = 1;
+      bool hex = p[2] == 'x';
+      if (hex && !p[3]) return nullptr;
+      const char* q = strchr(p + (hex ? 3 : 2), ';');
+      if (!q) return nullptr;
+      const char* after = q + 1;
+      for (--q; *q != (hex ? 'x' : '#'); --q) {
+        int digit;
+        if (*q >= '0' && *q <= '9') {
+          digit = *q - '0';
+        } else if (hex && *q >= 'a' && *q <= 'f') {
+          digit = *q - 'a' + 10;
+        } else if (hex && *q >= 'A' && *q <= 'F') {
+          digit = *q - 'A' + 10;
+        } else {
+          return nullptr;
+        }
+        code += mult * digit;
+        mult *= hex ? 16 : 10;
+      }
+      if (value) value->push_back(static_cast<char>(code));
+      return after;
+    }
+    static const char* const kNamed[][2] = {
+        {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}};
+    for (const auto& named : kNamed) {
+      size_t n = strlen(named[0]);
+      if (strncmp(named[0], p, n) == 0) {
+        if (value) value->push_back(named[1][0]);
+        return p + n;
+      }
+    }
+    return p + 1;  // an unknown entity: the parser keeps nothing of the '&'
+  }
+
+  static const char* ReadName(const char* p) {
+    if (!p || !*p || !(IsAlpha(*p) || *p == '_')) return nullptr;
+    while (*p && (IsAlphaNum(*p) || strchr("_-.:", *p))) ++p;
+    return p;
+  }
+
+  const char* ReadText(const char* p, bool trim, const char* end, std::string* value) const {
+    size_t n = strlen(end);
+    if (trim) p = SkipWhiteSpace(p);
+    while (p && *p && !StringEqual(p, end, n, false)) {
+      p = trim && IsWhiteSpace(*p) ? p + 1 : GetChar(p, value);
+    }
+    if (p && *p) p += n;
+    return p && *p ? p : nullptr;
+  }
+
+  const char* ParseAttribute(const char* p, std::string_view* name, std::string* value) const {
+    p = SkipWhiteSpace(p);
+    if (!p || !*p) return nullptr;
+    const char* start = p;
+    p = ReadName(p);
+    if (!p || !*p) return nullptr;
+    *name = std::string_view(start, static_cast<size_t>(p - start));
+    p = SkipWhiteSpace(p);
+    if (!p || !*p || *p != '=') return nullptr;
+    p = SkipWhiteSpace(p + 1);
+    if (!p || !*p) return nullptr;
+    if (*p == '\'') return ReadText(p + 1, false, "'", value);
+    if (*p == '"') return ReadText(p + 1, false, "\"", value);
+    for (; *p && !IsWhiteSpace(*p) && *p != '/' && *p != '>'; ++p) {
+      if (*p == '\'' || *p == '"') return nullptr;
+      if (value) value->push_back(*p);
+    }
+    return p;
+  }
+
+  Kind Identify(const char* p) const {
+    if (*p != '<') return Kind::kNone;
+    if (StringEqual(p, "<?xml", 5, true)) return Kind::kDeclaration;
+    if (StringEqual(p, "<!--", 4, false)) return Kind::kComment;
+    if (StringEqual(p, "<![CDATA[", 9, false)) return Kind::kCdata;
+    if (StringEqual(p, "<!", 2, false)) return Kind::kUnknown;
+    return IsAlpha(p[1]) || p[1] == '_' ? Kind::kElement : Kind::kUnknown;
+  }
+
+  const char* ParseDeclaration(const char* p, std::string* encoding) const {
+    p += 5;
+    while (p && *p) {
+      if (*p == '>') return p + 1;
+      p = SkipWhiteSpace(p);
+      if (!p || !*p) break;
+      std::string_view name;
+      std::string ignored;
+      if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
+        p = ParseAttribute(p, &name, &ignored);
+      } else if (StringEqual(p, "encoding", 8, true)) {
+        encoding->clear();
+        p = ParseAttribute(p, &name, encoding);
+      } else {
+        while (*p && *p != '>' && !IsWhiteSpace(*p)) ++p;
+      }
+    }
+    return nullptr;
+  }
+
+  // Comments, CDATA and unknown markup (DOCTYPE and the like): never nested.
+  const char* ParseOther(Kind kind, const char* p) const {
+    if (kind == Kind::kDeclaration) {
+      std::string ignored;  // only the document's own declaration counts
+      return ParseDeclaration(p, &ignored);
+    }
+    if (kind == Kind::kUnknown) {
+      for (++p; *p && *p != '>'; ++p) {
+      }
+      return *p ? p + 1 : p;
+    }
+    const char* end = kind == Kind::kComment ? "-->" : "]]>";
+    for (p += kind == Kind::kComment ? 4 : 9; *p && !StringEqual(p, end, 3, false); ++p) {
+    }
+    if (kind == Kind::kComment) return *p ? p + 3 : p;
+    return ReadText(p, false, end, nullptr);
+  }
+
+  // The start tag at p; null when the parser fails on it.
+  const char* ParseStartTag(const char* p, std::string_view* name, bool* hasContent) {
+    p = SkipWhiteSpace(p + 1);
+    const char* start = p;
+    p = ReadName(p);
+    if (!p || !*p) return nullptr;
+    *name = std::string_view(start, static_cast<size_t>(p - start));
+    attributes_.clear();
+    while (true) {
+      p = SkipWhiteSpace(p);
+      if (!p || !*p) return nullptr;
+      if (*p == '/') {
+        *hasContent = false;
+        return p[1] == '>' ? p + 2 : nullptr;
+      }
+      if (*p == '>') {
+        *hasContent = true;
+        return p + 1;
+      }
+      std::string_view attribute;
+      p = ParseAttribute(p, &attribute, nullptr);
+      if (!p || !*p) return nullptr;
+      for (std::string_view seen : attributes_) {
+        if (seen == attribute) return nullptr;  // the parser refuses a repeated attribute
+      }
+      attributes_.push_back(attribute);
+    }
+  }
+
+  // An element's content from p up to a child element's '<' or the "</" of
+  // an end tag; null when the parser fails on it or the text ends.
+  const char* ReadContent(const char* p) const {
+    for (p = SkipWhiteSpace(p); p && *p; p = SkipWhiteSpace(p)) {
+      if (*p != '<') {
+        p = ReadText(p, true, "<", nullptr);
+        if (p) --p;  // back onto the '<'
+        continue;
+      }
+      if (p[1] == '/') return p;
+      Kind kind = Identify(p);
+      if (kind == Kind::kElement) return p;
+      p = ParseOther(kind, p);
+    }
+    return nullptr;
+  }
+
+  // The parser recurses into each child element; the walk keeps the names of
+  // the open elements on a stack instead, so it cannot overflow itself.
+  const char* ParseElement(const char* p) {
+    open_.clear();
+    while (true) {
+      // The parser has made a node of the element at p, whether it parses or not.
+      int depth = static_cast<int>(open_.size()) + 1;
+      if (depth > depth_) depth_ = depth;
+      if (depth > limit_) return nullptr;
+      std::string_view name;
+      bool hasContent = false;
+      p = ParseStartTag(p, &name, &hasContent);
+      if (!p) return nullptr;
+      if (hasContent) open_.push_back(name);
+      // Read the innermost open element on, closing elements as their end
+      // tags come, until a child element starts.
+      bool child = false;
+      while (!open_.empty() && !child) {
+        p = ReadContent(p);
+        if (!p) return nullptr;
+        child = p[1] != '/';
+        if (child) break;
+        std::string_view closing = open_.back();
+        if (!StringEqual(p + 2, closing.data(), closing.size(), false)) return nullptr;
+        p = SkipWhiteSpace(p + 2 + closing.size());
+        if (!p || *p != '>') return nullptr;
+        ++p;
+        open_.pop_back();
+      }
+      if (!child) return p;
+    }
+  }
+
+  int limit_;
+  int depth_ = 0;
+  bool utf8_ = false;
+  std::vector<std::string_view> open_;
+  std::vector<std::string_view> attributes_;
+};
+
+}  // namespace
+
+std::string ParserText(const char* bytes, size_t size) {
+  std::string text;
+  text.reserve(size);
+  for (size_t i = 0; i < size && bytes[i]; ++i) {
+    if (bytes[i] != '\r') {
+      text.push_back(bytes[i]);
+      continue;
+    }
+    text.push_back('\n');
+    if (i + 1 < size && bytes[i + 1] == '\n') ++i;
+  }
+  return text;
 }
 
-bool NestingWithin(const char* text, size_t size, int limit) {
-  NestingScan scan;
-  scan.limit = limit;
-  ScanNesting(text, size, true, &scan);
-  return !scan.tooDeep;
+bool ReadParserText(const std::string& nativePath, std::string* text) {
+  FILE* file = fopen(nativePath.c_str(), "rb");
+  if (!file) return false;
+  std::string bytes;
+  char piece[65536];
+  size_t got;
+  while ((got = fread(piece, 1, sizeof piece, file)) > 0) bytes.append(piece, got);
+  bool failed = ferror(file) != 0;
+  fclose(file);
+  if (failed) return false;
+  *text = ParserText(bytes.data(), bytes.size());
+  return true;
+}
+
+ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text); }
+
+bool NestingWithin(const char* bytes, size_t size, int limit) {
+  return WalkAsParser(ParserText(bytes, size).c_str(), limit).depth <= limit;
 }
 
 bool FileNestingIsSafe(const std::string& nativePath) {
-  FILE* file = fopen(nativePath.c_str(), "rb");
-  if (!file) return true;
-  // Read in pieces, not whole: a large file held whole costs a fresh block
-  // of memory for every page of it, which costs more than the scan itself.
-  const size_t kPiece = 65536;
-  char piece[kPiece];
-  std::string carried;  // unfinished markup from the pieces before
-  NestingScan scan;
-  scan.limit = kMaxPlacementNesting;
-  bool final = false;
-  while (!final && !scan.tooDeep) {
-    const char* text = piece;
-    size_t size;
-    if (carried.size() < kPiece) {
-      size = fread(piece, 1, kPiece, file);
-      final = size < kPiece;
-      if (!carried.empty()) {
-        carried.append(piece, size);
-        text = carried.data();
-        size = carried.size();
-      }
-    } else {
-      // Markup longer than a piece is scanned again with what follows;
-      // reading as much again as is carried keeps that linear in the file.
-      size_t kept = carried.size();
-      carried.resize(2 * kept);
-      size_t got = fread(&carried[kept], 1, kept, file);
-      carried.resize(kept + got);
-      final = got < kept;
-      text = carried.data();
-      size = carried.size();
-    }
-    size_t used = ScanNesting(text, size, final, &scan);
-    if (text == carried.data()) {
-      carried.erase(0, used);
-    } else {
-      carried.assign(text + used, size - used);
-    }
-  }
-  fclose(file);
-  return !scan.tooDeep;
+  std::string text;
+  return !ReadParserText(nativePath, &text) ||
+         WalkAsParser(text.c_str(), kMaxPlacementNesting).depth <= kMaxPlacementNesting;
 }

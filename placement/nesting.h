@@ -1,6 +1,14 @@
-// A cheap look at how deeply a file's elements nest, taken before the XML
-// parser sees the file: TinyXML parses (and frees) nested elements
-// recursively, so a hostile file nested deeply enough overflows the stack.
+// A look at how deeply a file's elements nest, taken before the XML parser
+// sees the file: TinyXML parses (and frees) nested elements recursively, so a
+// hostile file nested deeply enough overflows the stack.
+//
+// The look is a walk through the text that steps exactly as TinyXML 2.6's
+// parser steps: it decides the encoding as the parser does (a UTF-8 byte-order
+// mark, then the first declaration), steps over a whole character where the
+// parser reads one by its first byte, and takes comments, CDATA, declarations,
+// quoted values and entities where the parser takes them. A scan that merely
+// looked for '<' could be led to believe it stood inside a value or a comment
+// while the parser went on reading elements.
 #ifndef BRINDLEWICK_PLACEMENT_NESTING_H_
 #define BRINDLEWICK_PLACEMENT_NESTING_H_
 
@@ -13,25 +21,30 @@
 /// keeping the parser's recursion a small fraction of a 1 MiB thread stack.
 const int kMaxPlacementNesting = 256;
 
-/// True when no element in `text` stands more than `limit` levels deep. It
-/// errs on the side of counting too deep: every '<' that opens a tag counts
-/// unless the tag closes itself, and comments, CDATA, declarations and quoted
-/// attribute values are skipped as the parser skips them.
-bool NestingWithin(const char* text, size_t size, int limit);
+/// The text as TinyXML's LoadFile hands a file's bytes to its parser: up to
+/// the first zero byte, with CR LF and a lone CR each turned into one LF.
+std::string ParserText(const char* bytes, size_t size);
 
-/// Where a scan of a text given in pieces stands between them.
-struct NestingScan {
-  int limit = kMaxPlacementNesting;
+/// ParserText of the file at `nativePath`; false when it cannot be read.
+bool ReadParserText(const std::string& nativePath, std::string* text);
+
+/// What the walk saw of a parser text.
+struct ParserWalk {
+  /// How deep the parser's elements nest, counted no further than limit + 1
+  /// (the walk stops there). A top-level element stands at depth 1.
   int depth = 0;
-  bool tooDeep = false;
+  /// The parser reads the text after its first declaration as UTF-8.
+  bool utf8 = false;
+  /// Where the parser stops at the top level before the end of the text (text
+  /// outside an element), or null.
+  const char* stop = nullptr;
 };
 
-/// Scans the next piece of a text as NestingWithin does, carrying the depth
-/// in `scan`. Returns how many bytes it took: markup left unfinished at the
-/// end is left for the next call, which is given it again in front of the
-/// next piece, unless `final` says this is the end of the text. Stops early
-/// once the text is too deep.
-size_t ScanNesting(const char* text, size_t size, bool final, NestingScan* scan);
+/// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it.
+ParserWalk WalkAsParser(const char* text, int limit);
+
+/// True when no element of the file's bytes stands more than `limit` deep.
+bool NestingWithin(const char* bytes, size_t size, int limit);
 
 /// False for a file nested deeper than kMaxPlacementNesting. A file that
 /// cannot be read passes; the parser then reports it as it always does.

@@ -2,109 +2,79 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 #include <string>
 
+#include "placement/cut_character.h"
 #include "placement/loader.h"
 #include "tests/test_support.h"
 
 namespace {
 
-TEST(NestingTest, CountsOnlyWhatOpensElements) {
+// The walk must step as TinyXML does, or a deep file walks around it.
+TEST(NestingTest, WalksAsTheParserReads) {
   const struct {
     const char* text;
-    int depth;  // the deepest level, as the parser would see it
+    int depth;  // the deepest element, as the parser builds it
+    int stop;   // where the parser stops at text outside an element, or -1
   } cases[] = {
-      {"", 0},
-      {"<a/>", 0},
-      {"<a></a>", 1},
-      {"<a><b><c/></b></a><d><e></e></d>", 2},
-      {"<a x='>' y=\"<b>\"><c></c></a>", 2},
-      {"<!-- <a><b><c> --><a/>", 0},
-      {"<![CDATA[<a><b>]]><a></a>", 1},
-      {"<?xml version='1.0'?><!DOCTYPE x><a>", 1},
-      {"</a></a><a>", 1},                // stray closings never go below zero
-      {"<a x='unterminated><b><c>", 1},  // the parser fails at the quote
-      {"<a><b", 2},                      // an unfinished tag still counts
+      {"", 0, -1}, {"<a/>", 1, -1}, {"<a></b><c>", 1, -1},
+      {"<a><b><c/></b></a>\n<d><e></e></d>", 3, -1},
+      {"<a x='>' y=\"<b>\"><c></c></a>", 2, -1},
+      {"<!-- <a><b> --><a/><![CDATA[<a><b>]]><!DOCTYPE <b>", 1, -1},
+      // Read as UTF-8 (declared, undeclared or by a byte-order mark), a lead
+      // byte takes the quote or the comment's opening with it.
+      {"<?xml version='1.0'?><a x='\xe0'y'><b><c>", 3, -1},
+      {"<?xml version='1.0'?><a>\xe0<!--<b><c>", 3, -1},
+      {"\xef\xbb\xbf<a>\xe0<!--<b><c>", 3, -1},
+      {"<?xml encoding='utf8'?><a>\xe0<!--<b>", 2, -1},
+      {"<?xml version='1.0'?><a>\xe0\r\n<b><c>", 2, -1},  // CR LF is one byte to the parser
+      // Read byte by byte: before a declaration, or in another encoding.
+      {"<a>\xe0<!--<b><c>", 1, -1},
+      {"<?xml encoding='ISO-8859-1'?><a>\xe0<!--<b><c>", 1, -1},
+      // Where the parser gives up, the walk does.
+      {"<a x='1' x='2'><b>", 1, -1}, {"<a>&#12<b>;<c>", 1, -1}, {"<a>&#12;<b><c>", 3, -1},
+      {"<a/>>\n<b><c>", 1, 4}, {"<a/> \n x<b/>", 1, 7},
   };
   for (const auto& c : cases) {
-    std::string text = c.text;
-    EXPECT_TRUE(NestingWithin(text.data(), text.size(), c.depth)) << text;
-    if (c.depth > 0) {
-      EXPECT_FALSE(NestingWithin(text.data(), text.size(), c.depth - 1)) << text;
-    }
+    std::string text = ParserText(c.text, strlen(c.text));
+    ParserWalk walk = WalkAsParser(text.c_str(), 10);
+    EXPECT_EQ(walk.depth, c.depth) << c.text;
+    EXPECT_EQ(walk.stop ? walk.stop - text.c_str() : -1, c.stop) << c.text;
   }
+  EXPECT_EQ(WalkAsParser("<a><a><a><a>", 2).depth, 3);  // no further than the limit and one
 }
 
-// The file is scanned in pieces; markup cut by a piece's end is carried
-// into the next. Whatever the cut, the answer is the whole text's.
-bool ScanInPieces(const std::string& whole, size_t piece, int limit) {
-  NestingScan scan;
-  scan.limit = limit;
-  std::string text;
-  size_t at = 0;
-  bool final = false;
-  while (!final && !scan.tooDeep) {
-    size_t n = std::min(piece, whole.size() - at);
-    text.append(whole, at, n);
-    at += n;
-    final = at == whole.size();
-    text.erase(0, ScanNesting(text.data(), text.size(), final, &scan));
-  }
-  return !scan.tooDeep;
-}
-
-TEST(NestingTest, PiecesAgreeWithTheWholeText) {
-  // Whole markup, and pieces of it that a cut may leave.
-  const char* const kWhole[] = {
-      "<a>",       "</a>",        "<b/>", "<c x='>' y=\"/\">", "<!-- <a> -->", "<![CDATA[<a>]]>",
-      "<?p <a>?>", "<!DOCTYPE d>"};
-  const char* const kCut[] = {"<!--", "-->", "<![CDATA[", "]]>", "<!", "<![CD",
-                              "'",    "\"",  ">",         "<",   "/",  "x"};
-  std::mt19937 random(2026);
-  for (int round = 0; round < 3000; ++round) {
-    std::string text;
-    for (int i = static_cast<int>(random() % 30); i > 0; --i) {
-      text += random() % 2 ? kWhole[random() % 8] : kCut[random() % 12];
-    }
-    for (int limit = 0; limit <= 3; ++limit) {
-      bool whole = NestingWithin(text.data(), text.size(), limit);
-      for (size_t piece : {1, 2, 3, 5, 9, 10, 64}) {
-        ASSERT_EQ(ScanInPieces(text, piece, limit), whole)
-            << "\"" << text << "\" in pieces of " << piece << ", limit " << limit;
-      }
-    }
+TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
+  const std::pair<std::string, bool> cases[] = {  // the text, and whether it ends cut
+      {"", false}, {"<a>x</a>", false}, {"<a>\xc3\xa9</a>\xc3\xa9", false},
+      {"<a>\xe2\x82\xac", false}, {"<a>\xf0\x9f\x8c\xb2", false},  // whole characters last
+      {"<a>\xcf", true}, {"<a>\xe2\x82", true}, {"<a>\xf0\x9f\x8c", true},
+      {"<a>\xe2\r\n", true}, {"<a>\xe2\r\r", false},  // CR LF is one byte to the parser
+      {std::string("<a>\xcf\0tail", 9), true},         // the parser stops at a zero
+      {"<a>\xc1", false}, {"<a>\xf5", false}, {"<a>\x80", false},  // read as one byte
+  };
+  for (const auto& [text, cut] : cases) {
+    EXPECT_EQ(EndsInCutCharacter(text.data(), text.size()), cut) << testing::PrintToString(text);
   }
 }
 
 TEST(NestingTest, DeepFileFailsToLoadCleanly) {
   testing_support::ResetProgram();
   testing_support::TempFolder folder;
-  std::string deep;
-  for (int i = 0; i < 200000; ++i) deep += "<SimObjectEntry>";
-  folder.Write("deep.xml", deep);
-  std::string output =
-      testing_support::Capture([] { EXPECT_FALSE(LoadPlacementFile("deep.xml")); });
-  EXPECT_EQ(output, "\nResult of \"deep.xml\" Read:Failed to load file \"deep.xml\"\n");
-
   std::string fine;
-  for (int i = 0; i < kMaxPlacementNesting; ++i) fine += "<a>";
-  for (int i = 0; i < kMaxPlacementNesting; ++i) fine += "</a>";
-  folder.Write("fine.xml", fine);
-  output = testing_support::Capture([] { LoadPlacementFile("fine.xml"); });
-  EXPECT_EQ(output, "\nResult of \"fine.xml\" Read:\n\n");
-
-  // Files are read in pieces of 64 KiB: markup longer than a piece is seen
-  // whole, and depth found only later in the file still counts.
-  std::string quoted = "<a v='" + std::string(100000, '<') + "'/>" + fine;
-  folder.Write("quoted.xml", quoted);
-  output = testing_support::Capture([] { LoadPlacementFile("quoted.xml"); });
-  EXPECT_EQ(output, "\nResult of \"quoted.xml\" Read:\n\n");
-  std::string late = "<!--" + std::string(100000, '<') + "-->" + fine + "<a>" + fine;
-  folder.Write("late.xml", late);
-  output = testing_support::Capture([] { LoadPlacementFile("late.xml"); });
-  EXPECT_EQ(output, "\nResult of \"late.xml\" Read:Failed to load file \"late.xml\"\n");
+  for (int i = 0; i < kMaxPlacementNesting; ++i) fine = "<a>" + fine + "</a>";
+  std::string deep(300000, '>');
+  for (size_t i = 0; i < deep.size(); i += 3) deep.replace(i, 2, "<b");
+  const std::pair<std::string, bool> cases[] = {  // the text, and whether it loads
+      {fine, true}, {"<a>" + fine + "</a>", false},
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimObjectEntry x=\"\xe0\"y\">\n" + deep, false},
+      {"<?xml version=\"1.0\"?>\n<SimObjectEntry>\xe0<!--" + deep, false}};
+  for (const auto& [text, loads] : cases) {
+    folder.Write("f.xml", text);
+    EXPECT_EQ(testing_support::Capture([] { LoadPlacementFile("f.xml"); }),
+              loads ? "\nResult of \"f.xml\" Read:\n\n"
+                    : "\nResult of \"f.xml\" Read:Failed to load file \"f.xml\"\n");
+  }
 }
 
 }  // namespace

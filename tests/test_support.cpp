@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <random>
@@ -36,8 +37,7 @@ std::string Capture(const std::function<void()>& action) {
 
 std::string DescribeStore(const PlacementStore& s) {
   std::ostringstream out;
-  size_t v = 0;
-  for (size_t k = 0; k < s.entryDirs.size(); ++k) {
+  for (size_t k = 0, v = 0; k < s.entryDirs.size(); ++k) {
     out << s.entryDirs[k] << "@" << s.entryLatitudes[k] << "," << s.entryLongitudes[k] << ","
         << s.entryAltitudes[k] << "[";
     for (int32_t i = 0; i < s.variantCounts[k]; ++i, ++v) {
@@ -48,12 +48,10 @@ std::string DescribeStore(const PlacementStore& s) {
   return out.str();
 }
 
-TempFolder::TempFolder() {
-  std::random_device random;
+TempFolder::TempFolder() : previous_(std::filesystem::current_path()) {
   path_ = std::filesystem::temp_directory_path() /
-          ("brindlewick-test-" + std::to_string(random()) + std::to_string(random()));
+          ("brindlewick-test-" + std::to_string(std::random_device()()) + std::to_string(rand()));
   std::filesystem::create_directories(path_);
-  previous_ = std::filesystem::current_path();
   std::filesystem::current_path(path_);
 }
 
