@@ -26,6 +26,14 @@ struct Options {
   bool dry_run = false;
 };
 
+// Windows compares file names without regard to case.
+bool SameFolder(std::string a, std::string b) {
+  for (std::string* text : {&a, &b})
+    for (char& c : *text)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return a == b;
+}
+
 std::string Join(const std::string& folder, const std::string& name) {
   return folder + setup_os::kSeparator + name;
 }
@@ -95,6 +103,12 @@ bool Load(const std::string& path, std::string* bytes, setup::ExeXml* doc, std::
   std::string error;
   if (!setup_os::ReadFile(path, bytes, &error)) {
     err << path << ": cannot be read: " << error << ".\n";
+    return false;
+  }
+  // Real ones hold a few kilobytes; the parser takes lengths as int.
+  if (bytes->size() > (16u << 20)) {
+    err << path << ": " << bytes->size() << " bytes is far too large for an exe.xml; nothing "
+        << "was changed.\n";
     return false;
   }
   if (bytes->empty()) {
@@ -208,7 +222,7 @@ int Status(const std::string& path, std::ostream& out, std::ostream& err) {
       << "Placement files: " << files << " in " << placement << "\n";
   if (files == 0) out << "Warning: no placement files in " << placement << ".\n";
   std::string folder = ours ? ours->path.substr(0, ours->path.find_last_of("\\/") + 1) : "";
-  if (ours && folder != simulator + setup_os::kSeparator)
+  if (ours && !SameFolder(folder, simulator + setup_os::kSeparator))
     out << "Warning: Brindlewick.exe is not in the simulator's folder; put it there with the "
            "Quillmar folder, so it finds its placement files however the simulator starts it.\n";
   return 0;

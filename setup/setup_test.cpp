@@ -1,8 +1,8 @@
 // brindlewick-setup on the shapes exe.xml takes in the field: each fixture of
 // testdata/ goes through one command; the output and the file left behind are
 // compared byte for byte with testdata/expected/FIXTURE.COMMAND.{out,xml} (no
-// .xml: the file must stay as it was). @FILE@, @EXE@, @OMEGA@ and @DIR@ stand
-// for the run's own paths.
+// .xml: the file must stay as it was). @FILE@, @EXE@, @EURO@, @OMEGA@ and
+// @DIR@ stand for the run's own paths.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -40,7 +40,7 @@ TEST(Setup, ExeXmlShapes) {
   const Row rows[] = {
       {"others-crlf-1252", "install", 0},      {"others-crlf-1252", "remove", 0},
       {"others-crlf-1252", "install-omega", 1}, {"others-lf-utf8", "install", 0},
-      {"others-lf-utf8", "install-dry", 0},    {"others-lf-utf8", "install-omega", 0},
+      {"ours-disabled", "install-dry", 0},     {"others-lf-utf8", "install-omega", 0},
       {"ours-disabled", "install", 0},         {"ours-disabled", "remove", 0},
       {"ours-disabled", "status", 0},          {"ours-twice", "install", 0},
       {"ours-twice", "remove", 0},             {"ours-current", "install", 0},
@@ -66,21 +66,22 @@ TEST(Setup, ExeXmlShapes) {
     setenv("BRINDLEWICK_SIMULATOR_FOLDER", dir.c_str(), 1);
 #endif
     fs::remove_all(dir);
-    fs::create_directories(dir / fs::u8path(u8"Ω"));
-    std::ofstream(dir / "Brindlewick.exe") << "MZ";
-    std::ofstream(dir / fs::u8path(u8"Ω") / "Brindlewick.exe") << "MZ";
-    std::string exe, omega, file = (dir / "exe.xml").u8string();
-    ASSERT_TRUE(setup_os::ExistingFile((dir / "Brindlewick.exe").u8string(), &exe));
-    ASSERT_TRUE(setup_os::ExistingFile((dir / fs::u8path(u8"Ω/Brindlewick.exe")).u8string(), &omega));
-    const std::vector<std::pair<std::string, std::string>> marks = {
-        {"@FILE@", file}, {"@EXE@", exe}, {"@OMEGA@", omega}, {"@DIR@", dir.u8string()}};
+    // Programs in folders whose names Windows-1252 can hold (or not).
+    std::string exe, euro, omega, file = (dir / "exe.xml").u8string();
+    for (auto [folder, path] : {std::pair(u8".", &exe), {u8"€é", &euro}, {u8"Ω", &omega}}) {
+      fs::create_directories(dir / fs::u8path(folder));
+      std::ofstream(dir / fs::u8path(folder) / "Brindlewick.exe") << "MZ";
+      ASSERT_TRUE(setup_os::ExistingFile((dir / fs::u8path(folder) / "Brindlewick.exe").u8string(), path));
+    }
+    const std::vector<std::pair<std::string, std::string>> marks = {{"@FILE@", file},
+        {"@EXE@", exe}, {"@EURO@", euro}, {"@OMEGA@", omega}, {"@DIR@", dir.u8string()}};
     const bool missing = std::string(row.fixture) == "missing";
     const std::string input = missing ? "" : Fill(Read(data / (std::string(row.fixture) + ".xml")), marks);
     if (!missing) std::ofstream(dir / "exe.xml", std::ios::binary) << input;
 
     std::vector<std::string> args = {command.substr(0, command.find('-')), "--exe-xml", file};
-    if (command == "install" || command == "install-dry") args.push_back(exe);
-    if (command == "install-dry") args.push_back("--dry-run");
+    if (command == "install") args.push_back(exe);
+    if (command == "install-dry") args.insert(args.end(), {euro, "--dry-run"});
     if (command == "install-omega") args.push_back(omega);
     if (command == "install-nothing") args.push_back("none.exe");
     std::ostringstream out, err;
