@@ -72,9 +72,10 @@ std::string AppDataFolder() {
 std::string SimulatorFolder() {
   wchar_t value[MAX_PATH * 2];
   DWORD size = sizeof value;
+  // RRF_RT_REG_SZ alone also takes a REG_EXPAND_SZ value, expanded.
   if (RegGetValueW(HKEY_CURRENT_USER,
                    L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", L"AppPath",
-                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+                   RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
     return "";
   std::string folder = Narrow(value);
   while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
