@@ -15,7 +15,8 @@ Brindlewick/Examples/Quillmar/BrindlewickV2/Airfield.xml
 Brindlewick/Examples/Quillmar/BrindlewickV2/Harbour.xml
 Brindlewick/Examples/Quillmar/BrindlewickV2/Village.xml
 Brindlewick/README.txt
-Brindlewick/brindlewick-check.exe"
+Brindlewick/brindlewick-check.exe
+Brindlewick/brindlewick-setup.exe"
 listed=$(unzip -Z1 "$zip" | LC_ALL=C sort)
 [ "$listed" = "$expected" ] || fail "package holds:"$'\n'"$listed"$'\n'"expected:"$'\n'"$expected"
 
@@ -25,7 +26,8 @@ packed=$(unzip -p "$zip" Brindlewick/Brindlewick.exe | sha256sum | cut -d' ' -f1
 # The README names what users must get right.
 readme=$(unzip -p "$zip" Brindlewick/README.txt)
 for needle in 'Quillmar\BrindlewickV2\' '%APPDATA%\Microsoft\FSX\exe.xml' '<Launch.Addon>' \
-  '10.0.61259.0' '<Debug/>' 'brindlewick-check'; do
+  '10.0.61259.0' '<Debug/>' 'brindlewick-check' \
+  'brindlewick-setup install'; do
   grep -qF "$needle" <<<"$readme" || fail "README does not mention $needle"
 done
 [ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] || fail "README lacks CRLF line ends"

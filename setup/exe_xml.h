@@ -1,0 +1,57 @@
+// The simulator's exe.xml, judged by a conforming XML parser (expat), with
+// the byte offsets of what the tool may change, so that an edit splices our
+// entry in and leaves every other byte as it was.
+#ifndef BRINDLEWICK_SETUP_EXE_XML_H_
+#define BRINDLEWICK_SETUP_EXE_XML_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "setup/text_encoding.h"
+
+namespace setup {
+
+/// Bytes [begin, end) of the file.
+struct Span {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+/// One <Launch.Addon> under the root; texts in UTF-8, trimmed.
+struct Addon {
+  Span element;
+  std::string name;
+  std::string path;
+  std::string disabled;
+  Span path_element;  // empty when there is no <Path>
+  Span disabled_element;
+};
+
+struct ExeXml {
+  bool well_formed = false;
+  // When not well-formed: where (1-based) and the parser's own words.
+  int error_code = 0;
+  int line = 0;
+  int column = 0;
+  std::string message;
+
+  Encoding encoding = Encoding::kUtf8;
+  std::string root;  // the root element's name
+  Span root_start_tag;
+  bool root_empty_tag = false;  // <SimBase.Document .../>
+  size_t root_end_tag = 0;      // where </SimBase.Document> begins
+  size_t first_child = 0;       // the root's first child element; 0 when none
+  std::vector<Addon> addons;
+};
+
+/// Parses `bytes` as the XML standard defines well-formed: no repair.
+ExeXml ReadExeXml(const std::string& bytes);
+
+/// A plain sentence on what usually causes parser error `error_code` in an
+/// exe.xml.
+const char* LikelyCause(int error_code);
+
+}  // namespace setup
+
+#endif  // BRINDLEWICK_SETUP_EXE_XML_H_

@@ -1,0 +1,13 @@
+// brindlewick-setup: adds Brindlewick to the simulator's exe.xml, safely.
+#include <sstream>
+
+#include "setup/setup_os.h"
+#include "setup/setup_run.h"
+
+int main(int argc, char** argv) {
+  std::ostringstream out, err;
+  int code = RunSetup(setup_os::Arguments(argc, argv), out, err);
+  setup_os::Print(out.str(), stdout);
+  setup_os::Print(err.str(), stderr);
+  return code;
+}

@@ -1,0 +1,182 @@
+// Windows: wide-character calls, UTF-8 inside the tool.
+#include <windows.h>
+#include <knownfolders.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "setup/setup_os.h"
+
+namespace setup_os {
+
+const char kSeparator = '\\';
+const char kProgramName[] = "Brindlewick.exe";
+
+namespace {
+
+std::wstring Wide(const std::string& text) {
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
+  int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
+                                   nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length,
+                      nullptr, nullptr);
+  return text;
+}
+
+std::string ErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = text ? Narrow(text) : "";
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.'))
+    message.pop_back();
+  return message + " (error " + std::to_string(code) + ")";
+}
+
+}  // namespace
+
+std::vector<std::string> Arguments(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 1; wide && i < count; ++i) args.push_back(Narrow(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+void Print(const std::string& text, std::FILE* stream) {
+  // The console shows its own code page; a pipe gets the ANSI one.
+  UINT code_page = GetConsoleOutputCP();
+  std::string out = Narrow(Wide(text), code_page ? code_page : CP_ACP);
+  std::fwrite(out.data(), 1, out.size(), stream);
+}
+
+std::string AppDataFolder() {
+  wchar_t* folder = nullptr;
+  std::string path;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder)))
+    path = Narrow(folder);
+  CoTaskMemFree(folder);
+  return path;
+}
+
+std::string SimulatorFolder() {
+  wchar_t value[MAX_PATH * 2];
+  DWORD size = sizeof value;
+  // RRF_RT_REG_SZ alone also takes a REG_EXPAND_SZ value, expanded.
+  if (RegGetValueW(HKEY_CURRENT_USER,
+                   L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", L"AppPath",
+                   RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    return "";
+  std::string folder = Narrow(value);
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+std::string ProgramFolder() {
+  wchar_t path[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+  std::string exe = Narrow(std::wstring(path, length));
+  return exe.substr(0, exe.rfind('\\'));
+}
+
+bool ExistingFile(const std::string& path, std::string* absolute) {
+  std::wstring wide = Wide(path);
+  DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return false;
+  std::wstring full(length, L'\0');
+  full.resize(GetFullPathNameW(wide.c_str(), length, &full[0], nullptr));
+  DWORD attributes = GetFileAttributesW(full.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  // The long names, in the case the file system keeps them.
+  length = GetLongPathNameW(full.c_str(), nullptr, 0);
+  if (length > 0) {
+    std::wstring spelt(length, L'\0');
+    spelt.resize(GetLongPathNameW(full.c_str(), &spelt[0], length));
+    if (!spelt.empty()) full = spelt;
+  }
+  *absolute = Narrow(full);
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsDirectory(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int CountXmlFiles(const std::string& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(folder + "\\*.xml").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = ErrorText(GetLastError());
+    return false;
+  }
+  bytes->clear();
+  char buffer[65536];
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
+    bytes->append(buffer, got);
+  if (!ok) *error = ErrorText(GetLastError());
+  CloseHandle(file);
+  return ok;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes, std::string* error) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = ErrorText(GetLastError());
+    return false;
+  }
+  DWORD wrote = 0;
+  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
+            wrote == bytes.size() && FlushFileBuffers(file);
+  if (!ok) *error = ErrorText(GetLastError());
+  CloseHandle(file);
+  return ok;
+}
+
+bool Replace(const std::string& replacement, const std::string& target, std::string* error) {
+  std::wstring from = Wide(replacement), to = Wide(target);
+  // ReplaceFile keeps the old file's attributes and permissions; it needs an
+  // old file, so a new one is moved into place.
+  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                   nullptr))
+    return true;
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  *error = ErrorText(GetLastError());
+  return false;
+}
+
+void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+}  // namespace setup_os
