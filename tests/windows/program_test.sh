@@ -4,7 +4,7 @@
 # stories played by Brindlewick.exe under Wine. One case per call:
 #   program_test.sh image | binding | stories [STORY...]
 # Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM and
-# CHECKER (the exes), OFFLINE_DLL and NETWORK_DLL (SimConnect.dll stand-ins:
+# CHECKER and SETUP (the exes), OFFLINE_DLL and NETWORK_DLL (SimConnect.dll stand-ins:
 # Open fails; our network client), EXAMPLES (the example Quillmar folder),
 # STANDIN, STORIES and PYTHON for the stories, and Wine's own variables.
 set -euo pipefail
@@ -25,13 +25,13 @@ imports() {
 
 case_image() {
   local exe dump dll
-  for exe in "$PROGRAM" "$CHECKER"; do
+  for exe in "$PROGRAM" "$CHECKER" "$SETUP"; do
     dump="$work/$(basename "$exe").dump"
     "$OBJDUMP" -p "$exe" >"$dump"
     # Only Windows' own DLLs (and SimConnect.dll): the runtimes are linked in.
     while read -r dll; do
       case "${dll,,}" in
-        kernel32.dll | user32.dll | msvcrt.dll | simconnect.dll) ;;
+        kernel32.dll | user32.dll | msvcrt.dll | advapi32.dll | ole32.dll | shell32.dll | simconnect.dll) ;;
         *) fail "$exe imports $dll, which Windows does not ship" ;;
       esac
     done < <(sed -n 's/^[[:space:]]*DLL Name: //p' "$dump")
