@@ -14,7 +14,7 @@ class TiXmlElement;
 /// offered as the one meant.
 size_t NearDistance(size_t length);
 
-/// The edit distance of `a` and `b` (case-folded), or `limit` + 1 when it is
+/// The edit distance of `a` and `b`, byte by byte, or `limit` + 1 when it is
 /// more than `limit`.
 size_t EditDistance(const std::string& a, const std::string& b, size_t limit);
 
