@@ -24,7 +24,13 @@ void PrintSummary(const CheckRun& run, std::ostream& out) {
 }  // namespace
 
 int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunChecker(args, out, err, false);
+}
+
+int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool findSimulator) {
   CheckOptions options;
+  options.findSimulator = findSimulator;
   std::string problem;
   if (!ParseCheckOptions(args, &options, &problem)) {
     err << "brindlewick-check: " << problem << "\n" << kCheckUsage;

@@ -88,7 +88,7 @@ bool PrepareTitleCheck(const CheckOptions& options, TitleIndex* index, CheckRun*
       Report(run, options.simFolder, 0, 0, Severity::kError, problem);
       return false;
     }
-  } else {
+  } else if (options.findSimulator) {
     SimulatorLocation found = FindSimulator();
     if (found.folder.empty()) {
       // Only Windows records an installation; elsewhere there is nothing to say.
@@ -104,6 +104,8 @@ bool PrepareTitleCheck(const CheckOptions& options, TitleIndex* index, CheckRun*
     }
     *run->out << "Titles checked against the simulator in " << found.folder
               << (found.steam ? " (Steam edition)" : "") << "\n";
+  } else {
+    return true;
   }
   for (const IndexNote& note : index->notes) {
     Report(run, note.file, note.line, note.line > 0 ? 1 : 0, Severity::kNote, note.message);
