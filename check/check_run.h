@@ -4,6 +4,7 @@
 #define BRINDLEWICK_CHECK_CHECK_RUN_H_
 
 #include <map>
+#include <set>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -21,7 +22,11 @@ struct CheckedEntry {
   double altitude = 0.0;
   std::vector<std::string> types;   // one per variant, in document order
   std::vector<std::string> titles;  // the same variants' SimTitle texts
+  /// Per variant, when titles are checked: no installed object has its title.
+  std::vector<bool> notInstalled;
 };
+
+struct TitleIndex;
 
 enum class Severity { kError, kWarning, kNote };
 
@@ -35,6 +40,9 @@ struct CheckRun {
   std::vector<CheckedEntry> entries;  // in the program's load order
   /// Index into `entries` of the first entry at each latitude and longitude.
   std::map<std::pair<double, double>, size_t> positions;
+  /// The installed titles the SimTitles are checked against; null: none.
+  const TitleIndex* installed = nullptr;
+  std::set<std::string> titlesChecked;
 };
 
 /// Prints "file:line:column: error|warning|note: message" and counts it. A

@@ -5,6 +5,7 @@
 #include "check/geojson.h"
 #include "check/options.h"
 #include "check/preview.h"
+#include "check/title_check.h"
 
 namespace {
 
@@ -17,13 +18,19 @@ void PrintSummary(const CheckRun& run, std::ostream& out) {
       << CountOf(variants, "variant", "variants") << ": "
       << CountOf(static_cast<size_t>(run.errors), "error", "errors") << ", "
       << CountOf(static_cast<size_t>(run.warnings), "warning", "warnings") << ", "
-      << CountOf(static_cast<size_t>(run.notes), "note", "notes") << "\n";
+      << CountOf(static_cast<size_t>(run.notes), "note", "notes") << TitleSummary(run) << "\n";
 }
 
 }  // namespace
 
 int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  return RunChecker(args, out, err, false);
+}
+
+int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool findSimulator) {
   CheckOptions options;
+  options.findSimulator = findSimulator;
   std::string problem;
   if (!ParseCheckOptions(args, &options, &problem)) {
     err << "brindlewick-check: " << problem << "\n" << kCheckUsage;
@@ -36,6 +43,8 @@ int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   CheckRun run;
   run.out = &out;
+  TitleIndex installed;
+  if (!PrepareTitleCheck(options, &installed, &run)) return kCheckCannotRun;
   if (!CheckFolder(options.folder, &run)) return kCheckCannotRun;
   if (options.preview) PrintSeasonPreview(run.entries, out);
   bool written = true;

@@ -15,4 +15,10 @@ const int kCheckCannotRun = 2;  // folder unreadable, output unwritable, bad com
 /// `out`, a wrong command line to `err`. Returns the exit code.
 int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
+/// The same; with `findSimulator`, and neither --sim nor --titles, the titles
+/// are checked against the simulator this machine has installed, if any (the
+/// program does this; the unit tests must not depend on the machine).
+int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               bool findSimulator);
+
 #endif  // BRINDLEWICK_CHECK_CHECKER_H_

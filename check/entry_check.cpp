@@ -6,6 +6,7 @@
 
 #include "check/coordinate.h"
 #include "check/season_names.h"
+#include "check/title_check.h"
 #include "placement/loader.h"
 #include "season/season_codes.h"
 
@@ -158,6 +159,7 @@ void CheckEntry(const TiXmlElement* entry, int number, const std::string& file, 
     checked.types.push_back(current->Attribute("Type"));
     checked.titles.push_back(current->Attribute("SimTitle"));
     CheckVariant(current, file, utf8, run);
+    if (run->installed) checked.notInstalled.push_back(!CheckInstalledTitle(current, file, run));
   }
   CheckCoordinates(current->NextSiblingElement("PlacementData"), file, coordinates, &checked, run);
 

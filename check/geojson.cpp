@@ -34,6 +34,17 @@ std::string Titles(const CheckedEntry& entry, SeasonCode season) {
   return list + "]";
 }
 
+// The titles, of any season, that no installed simulator object has.
+std::string NotInstalled(const CheckedEntry& entry) {
+  std::string list = "[";
+  for (size_t v = 0; v < entry.notInstalled.size() && v < entry.titles.size(); ++v) {
+    if (!entry.notInstalled[v]) continue;
+    if (list.size() > 1) list += ", ";
+    list += JsonString(entry.titles[v]);
+  }
+  return list + "]";
+}
+
 }  // namespace
 
 std::string JsonString(const std::string& text) {
@@ -78,6 +89,7 @@ std::string GeoJsonText(const std::vector<CheckedEntry>& entries) {
     for (const auto& s : kSeasons) {
       out += ", \"" + std::string(s.key) + "\": " + Titles(entry, s.season);
     }
+    if (!entry.notInstalled.empty()) out += ", \"notInstalled\": " + NotInstalled(entry);
     out += "}}";
   }
   out += "\n]}\n";

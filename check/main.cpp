@@ -8,5 +8,5 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return RunChecker(args, std::cout, std::cerr);
+  return RunChecker(args, std::cout, std::cerr, true);
 }

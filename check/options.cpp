@@ -1,11 +1,15 @@
 #include "check/options.h"
 
+#include <string.h>
+
 const char kCheckUsage[] =
-    "usage: brindlewick-check [--preview] [--geojson FILE] [FOLDER]\n"
+    "usage: brindlewick-check [--preview] [--geojson FILE]\n"
+    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE] [FOLDER]\n"
     "       brindlewick-check --help\n";
 
 const char kCheckHelp[] =
-    "usage: brindlewick-check [--preview] [--geojson FILE] [FOLDER]\n"
+    "usage: brindlewick-check [--preview] [--geojson FILE]\n"
+    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE] [FOLDER]\n"
     "\n"
     "Checks the placement files of FOLDER as Brindlewick reads them: the same\n"
     "files (\"*.xml\", any case) in the same order, with the same rules. FOLDER\n"
@@ -39,7 +43,25 @@ const char kCheckHelp[] =
     "  an entry with nothing for some season.\n"
     "\n"
     "The last line counts the files, the entries and variants the program\n"
-    "keeps, and the messages.\n"
+    "keeps, and the messages; when titles are checked, also the titles checked\n"
+    "and the installed objects they were checked against.\n"
+    "\n"
+    "Titles: the simulator creates an object only when one of its installed\n"
+    "objects has exactly the SimTitle; otherwise the object silently never\n"
+    "appears. With --sim or --titles every SimTitle is looked up:\n"
+    "  found: nothing is said;\n"
+    "  found only with other capital letters: a warning naming the installed\n"
+    "  title and its file;\n"
+    "  not found: an error, with the closest installed title and where it is\n"
+    "  defined when one is close.\n"
+    "The simulator's objects are the folders one level below its object folders\n"
+    "(SimObjects\\Airplanes, Rotorcraft, GroundVehicles, Boats, Animals, Misc, or\n"
+    "the SimObjectPaths.N of fsx.cfg), each with a sim.cfg or aircraft.cfg whose\n"
+    "[fltsim.N] sections hold the titles. Faults in those files (unreadable, a\n"
+    "title= outside [fltsim.N], one title defined twice) are notes.\n"
+    "On Windows, without --sim or --titles, the checker finds the simulator in\n"
+    "the registry and says which folder it checked against, or that it found\n"
+    "none.\n"
     "\n"
     "Options:\n"
     "  --preview       for each month 1-12, the season the program picks and\n"
@@ -48,13 +70,49 @@ const char kCheckHelp[] =
     "                  one point per entry at [Lon, Lat], with the properties\n"
     "                  Dir, file, line, Alt and the titles per season (SU, FA,\n"
     "                  WI, HW, Spring); open it in any map tool\n"
+    "  --sim FOLDER    check the titles against the simulator installed in FOLDER\n"
+    "                  (the folder holding fsx.exe)\n"
+    "  --fsx-cfg FILE  with --sim: the fsx.cfg naming the object folders\n"
+    "                  (default: the user's, on Windows; else the six above)\n"
+    "  --titles FILE   check the titles against FILE, one title per line\n"
     "  --help          this text\n"
     "\n"
     "All output goes to standard output; only a wrong command line is reported\n"
     "on standard error.\n"
     "\n"
     "Exit code: 0 without errors, 1 with errors, 2 when the folder cannot be\n"
-    "read, the GeoJSON file cannot be written or the command line is wrong.\n";
+    "read, the GeoJSON file cannot be written, the --sim folder or --titles\n"
+    "file cannot be read or the command line is wrong.\n";
+
+namespace {
+
+// The options that take a value, "--name VALUE" or "--name=VALUE": 1 when
+// `args[*i]` is one (and *i moves past its value), 0 when it is not, -1
+// when the value is missing.
+int TakeValueOption(const std::vector<std::string>& args, size_t* i, CheckOptions* options) {
+  const struct {
+    const char* name;
+    std::string CheckOptions::*value;
+  } kOptions[] = {{"--sim", &CheckOptions::simFolder},
+                  {"--fsx-cfg", &CheckOptions::fsxCfg},
+                  {"--titles", &CheckOptions::titlesFile}};
+  const std::string& arg = args[*i];
+  for (const auto& option : kOptions) {
+    size_t length = strlen(option.name);
+    if (arg.compare(0, length, option.name) != 0) continue;
+    if (arg.size() > length && arg[length] != '=') continue;
+    std::string& value = options->*option.value;
+    if (arg.size() > length) {
+      value = arg.substr(length + 1);
+    } else if (*i + 1 < args.size()) {
+      value = args[++*i];
+    }
+    return value.empty() ? -1 : 1;
+  }
+  return 0;
+}
+
+}  // namespace
 
 bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* options,
                        std::string* problem) {
@@ -80,6 +138,11 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
         *problem = "--geojson needs a FILE";
         return false;
       }
+    } else if (int taken = optionsEnded ? 0 : TakeValueOption(args, &i, options)) {
+      if (taken < 0) {
+        *problem = arg.substr(0, arg.find('=')) + " needs a value";
+        return false;
+      }
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
       *problem = "unknown option " + arg;
       return false;
@@ -90,6 +153,14 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
       options->folder = arg;
       folderGiven = true;
     }
+  }
+  if (!options->simFolder.empty() && !options->titlesFile.empty()) {
+    *problem = "give --sim or --titles, not both";
+    return false;
+  }
+  if (!options->fsxCfg.empty() && options->simFolder.empty()) {
+    *problem = "--fsx-cfg needs --sim FOLDER too";
+    return false;
   }
   return true;
 }

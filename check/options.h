@@ -10,6 +10,10 @@ struct CheckOptions {
   bool preview = false;
   std::string geojsonPath;  // empty: no GeoJSON file
   bool help = false;
+  std::string simFolder;   // --sim: check the titles against this simulator
+  std::string fsxCfg;      // --fsx-cfg: its search folders from this fsx.cfg
+  std::string titlesFile;  // --titles: check the titles against this list
+  bool findSimulator = false;  // without --sim and --titles: the installed one
 };
 
 /// Reads the arguments (without the program name). On a mistake returns false

@@ -16,7 +16,9 @@ void PrintSeasonPreview(const std::vector<CheckedEntry>& entries, std::ostream& 
         if (ParseSeasonCode(entry.types[v]) != season) continue;
         ++standing;
         out << "  " << Printable(entry.titles[v]) << " at " << FormatNumber(entry.latitude) << ", "
-            << FormatNumber(entry.longitude) << ", alt " << FormatNumber(entry.altitude) << "\n";
+            << FormatNumber(entry.longitude) << ", alt " << FormatNumber(entry.altitude)
+            << (v < entry.notInstalled.size() && entry.notInstalled[v] ? " (not installed)" : "")
+            << "\n";
       }
     }
     if (standing == 0) out << "  (nothing)\n";

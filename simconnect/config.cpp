@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "ini/ini.h"
+
 namespace config {
 
 namespace {
@@ -13,20 +15,7 @@ namespace {
 constexpr DWORD kSmallestReceiveSize = 308;
 constexpr DWORD kLargestReceiveSize = 16u * 1024 * 1024;
 
-std::string Trim(const std::string& text) {
-  const char* blanks = " \t\r\n\v\f";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+using ini::Lower;
 
 // A plain decimal number, no sign, no blanks, at most `limit`.
 bool ParseNumber(const std::string& text, uint32_t limit, uint32_t* value) {
@@ -130,66 +119,38 @@ bool ParseClientConfig(const std::string& text, DWORD index, ClientConfig* confi
   bool foundSelected = false;
   std::string seenKeys;  // of the selected section, lower case, '|' separated
 
-  int lineNumber = 0;
-  size_t start = 0;
-  // A UTF-8 byte order mark, as some editors write, is not part of the text.
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
-  while (start <= text.size()) {
-    size_t stop = text.find('\n', start);
-    if (stop == std::string::npos) stop = text.size();
-    std::string line = text.substr(start, stop - start);
-    start = stop + 1;
-    ++lineNumber;
-
-    size_t comment = line.find(';');
-    if (comment != std::string::npos) line.erase(comment);
-    line = Trim(line);
-    if (line.empty()) continue;
-
-    if (line[0] == '[') {
-      if (line.back() != ']') {
-        *error = Where(lineNumber) + "a section header must end with ']'.";
-        return false;
-      }
-      std::string name = Trim(line.substr(1, line.size() - 2));
+  bool ok = true;
+  ini::ReadIni(text, [&](const ini::Line& line) {
+    std::string problem;
+    if (line.kind == ini::LineKind::kOpenSection) {
+      problem = "a section header must end with ']'.";
+    } else if (line.kind == ini::LineKind::kSection) {
       DWORD sectionIndex;
       inSection = true;
-      inSelected = SectionIndex(name, &sectionIndex) && sectionIndex == index;
-      if (inSelected) {
-        if (foundSelected) {
-          *error = Where(lineNumber) + "a second section for configuration " +
-                   std::to_string(index) + "; keep only one.";
-          return false;
-        }
-        foundSelected = true;
+      inSelected = SectionIndex(line.name, &sectionIndex) && sectionIndex == index;
+      if (inSelected && foundSelected) {
+        problem = "a second section for configuration " + std::to_string(index) + "; keep only one.";
       }
-      continue;
+      foundSelected = foundSelected || inSelected;
+    } else if (line.kind == ini::LineKind::kOther) {
+      problem = Quoted(line.text) + " is not a Key=Value line.";
+    } else if (!inSection) {
+      problem = "a key before any section; put it under [SimConnect].";
+    } else if (inSelected) {
+      std::string tag = "|" + Lower(line.key) + "|";
+      if (seenKeys.find(tag) != std::string::npos) {
+        problem = Quoted(line.key) + " is given twice; keep only one.";
+      } else {
+        seenKeys += tag;
+        ApplyKey(line.key, line.value, &result, &problem);
+      }
     }
-
-    size_t equals = line.find('=');
-    if (equals == std::string::npos || equals == 0) {
-      *error = Where(lineNumber) + Quoted(line) + " is not a Key=Value line.";
-      return false;
-    }
-    if (!inSection) {
-      *error = Where(lineNumber) + "a key before any section; put it under [SimConnect].";
-      return false;
-    }
-    if (!inSelected) continue;
-    std::string key = Trim(line.substr(0, equals));
-    std::string value = Trim(line.substr(equals + 1));
-    std::string tag = "|" + Lower(key) + "|";
-    if (seenKeys.find(tag) != std::string::npos) {
-      *error = Where(lineNumber) + Quoted(key) + " is given twice; keep only one.";
-      return false;
-    }
-    seenKeys += tag;
-    std::string reason;
-    if (!ApplyKey(key, value, &result, &reason)) {
-      *error = Where(lineNumber) + reason;
-      return false;
-    }
-  }
+    if (problem.empty()) return true;
+    *error = Where(line.number) + problem;
+    ok = false;
+    return false;
+  });
+  if (!ok) return false;
 
   if (!foundSelected) {
     *error = index == 0 ? std::string("no [SimConnect] section; add one.")
@@ -201,23 +162,13 @@ bool ParseClientConfig(const std::string& text, DWORD index, ClientConfig* confi
 }
 
 bool LoadClientConfig(const char* path, DWORD index, ClientConfig* config, std::string* error) {
-  FILE* file = fopen(path, "rb");
-  if (file == nullptr) {
+  std::string text;
+  if (!ini::ReadWholeFile(path, &text)) {
     if (errno == ENOENT) {
       *config = ClientConfig();
       return true;
     }
     *error = std::string(path) + ": cannot be read (" + strerror(errno) + ").";
-    return false;
-  }
-  std::string text;
-  char chunk[4096];
-  size_t count;
-  while ((count = fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, count);
-  bool failed = ferror(file) != 0;
-  fclose(file);
-  if (failed) {
-    *error = std::string(path) + ": cannot be read.";
     return false;
   }
   std::string reason;

@@ -12,6 +12,7 @@ const char kUsage[] =
     "usage: sim-standin [--port N] [--port-file FILE] [--scenario STEPS]\n"
     "                   [--scenario-file FILE] [--refuse TITLE]...\n"
     "                   [--transcript FILE] [--timeout SECONDS] [--max-objects N]\n"
+    "                   [--sim FOLDER | --titles FILE]\n"
     "\n"
     "A stand-in for FSX that speaks SimConnect (FSX SP2) on 127.0.0.1, one client\n"
     "at a time.\n"
@@ -25,7 +26,10 @@ const char kUsage[] =
     "  --refuse TITLE     creating an object with this title fails (repeatable)\n"
     "  --transcript FILE  log every packet and message, decoded, as JSON lines\n"
     "  --timeout SECONDS  give up after this long (exit status 3)\n"
-    "  --max-objects N    standing objects per client, 1 to 1000000 (default 10000)\n";
+    "  --max-objects N    standing objects per client, 1 to 1000000 (default 10000)\n"
+    "  --sim FOLDER       only the titles of the objects installed in this\n"
+    "                     simulator folder (SimObjects\\...) can be created\n"
+    "  --titles FILE      only the titles listed in FILE, one a line, can be created\n";
 
 namespace {
 
@@ -71,7 +75,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
     }
     bool known = name == "--port" || name == "--port-file" || name == "--scenario" ||
                  name == "--scenario-file" || name == "--refuse" || name == "--transcript" ||
-                 name == "--timeout" || name == "--max-objects";
+                 name == "--timeout" || name == "--max-objects" || name == "--sim" ||
+                 name == "--titles";
     if (!known) {
       *error = "unknown option \"" + name + "\"; see --help";
       return false;
@@ -105,6 +110,10 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
       options->portFile = value;
     } else if (name == "--transcript") {
       options->transcriptFile = value;
+    } else if (name == "--sim") {
+      options->simFolder = value;
+    } else if (name == "--titles") {
+      options->titlesFile = value;
     } else if (name == "--refuse") {
       options->refusedTitles.push_back(value);
     } else if (name == "--scenario" || name == "--scenario-file") {

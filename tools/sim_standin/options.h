@@ -17,6 +17,8 @@ struct Options {
   std::string transcriptFile;
   std::vector<Step> scenario;  // from --scenario or --scenario-file
   std::vector<std::string> refusedTitles;
+  std::string simFolder;   // --sim: only the titles installed there can be created
+  std::string titlesFile;  // --titles: only the titles listed there
   uint32_t timeoutSeconds = 0;        // 0: run until the scenario ends the run
   uint32_t maxObjects = kMaxObjects;  // standing objects per client
   bool help = false;

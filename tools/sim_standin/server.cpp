@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "check/title_index.h"
 #include "tools/sim_standin/protocol.h"
 #include "tools/sim_standin/session.h"
 #include "tools/sim_standin/transcript.h"
@@ -190,6 +191,12 @@ bool Server::HandleBytes() {
     bool wasOpen = client_.session.opened;
     std::vector<ServerMessage> replies;
     Verdict verdict = HandlePacket(packet, &world_, &client_.session, &replies);
+    const auto* create = std::get_if<AICreateSimulatedObjectPacket>(&packet.body);
+    const auto* refusal = replies.empty() ? nullptr : std::get_if<RecvException>(&replies[0]);
+    if (create && refusal && refusal->exception == kExceptionCreateObjectFailed) {
+      std::printf("client %d: creation of \"%s\" refused: CREATE_OBJECT_FAILED\n",
+                  client_.number, create->containerTitle.c_str());
+    }
     QueueFromPacket(&replies);
     if (!wasOpen && client_.session.opened) {
       std::printf("client %d: opened by \"%s\" (protocol %u)\n", client_.number,
@@ -394,6 +401,22 @@ int Server::PollTimeout(Clock::time_point now) const {
 int Server::Run() {
   for (const std::string& title : options_.refusedTitles) world_.refusedTitles.push_back(title);
   world_.maxObjects = options_.maxObjects;
+  if (!options_.simFolder.empty() || !options_.titlesFile.empty()) {
+    // Letter case is not held against a title: whether the simulator does is
+    // not known, and the checker warns of it.
+    TitleIndex index;
+    std::string problem;
+    bool read = options_.titlesFile.empty()
+                    ? IndexSimulator(options_.simFolder, "", &index, &problem)
+                    : IndexTitleList(options_.titlesFile, &index, &problem);
+    if (!read) {
+      std::fprintf(stderr, "sim-standin: %s\n", problem.c_str());
+      return 2;
+    }
+    world_.onlyInstalledTitles = true;
+    for (const auto& title : index.folded) world_.installedTitles.insert(title.first);
+    std::printf("sim-standin: %zu titles installed\n", world_.installedTitles.size());
+  }
   launchMonth_ = CurrentUtcMonth();
   if (!options_.transcriptFile.empty()) {
     std::string error;

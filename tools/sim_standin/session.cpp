@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "check/title_index.h"
+
 namespace standin {
 
 namespace {
@@ -113,7 +115,9 @@ struct Handler {
   Verdict operator()(const AICreateSimulatedObjectPacket& create) {
     const auto& refused = world->refusedTitles;
     if (create.containerTitle.empty() ||
-        std::find(refused.begin(), refused.end(), create.containerTitle) != refused.end()) {
+        std::find(refused.begin(), refused.end(), create.containerTitle) != refused.end() ||
+        (world->onlyInstalledTitles &&
+         !world->installedTitles.count(FoldCase(create.containerTitle)))) {
       return Fail(kExceptionCreateObjectFailed, 1);
     }
     if (session->objects.size() >= world->maxObjects || world->nextObjectId == 0) {

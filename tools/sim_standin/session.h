@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct World {
   size_t maxObjects = kMaxObjects;
   /// Titles whose creation fails.
   std::vector<std::string> refusedTitles;
+  /// When set, only these titles (case-folded) can be created, as in a
+  /// simulator where only they are installed.
+  bool onlyInstalledTitles = false;
+  std::unordered_set<std::string> installedTitles;
 };
 
 /// One datum of a data definition.

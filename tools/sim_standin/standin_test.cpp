@@ -56,6 +56,8 @@ TEST(StandIn, RefusesWhatAClientMayNotDo) {
   const OpenPacket open{"Client", 0, {0, 'X', 'S', 'F'}}, other{"Other", 0, {0, 'X', 'S', 'G'}};
   const std::string month = "ZULU MONTH OF YEAR";
   World world{10, 1000, 1, {}};  // month 10, first id 1000, one object standing at most
+  world.onlyInstalledTitles = true;  // as with --sim: "Oak" is installed, in any letter case
+  world.installedTitles = {"oak"};
   Session sessions[2];
   struct Case {
     int client;
@@ -84,6 +86,7 @@ TEST(StandIn, RefusesWhatAClientMayNotDo) {
       {0, Packet(19, AIRemoveObjectPacket{1000, 6}), ""},
       {0, Packet(20, UnknownPacket{}), "UNRECOGNIZED_ID 20 -1"},
       {0, Packet(21, Create{"Oak", {}, 8}), "object 1001 for 8"},
+      {0, Packet(22, Create{"Birch", {}, 9}), "CREATE_OBJECT_FAILED 22 1"},  // not installed
   };
   for (Case& c : cases) {
     std::vector<ServerMessage> out;

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "check/checker.h"
+
+namespace {
+
+// Every "$" of `text` as the test's own folder.
+std::string In(const std::string& root, std::string text) {
+  for (size_t at; (at = text.find('$')) != std::string::npos;) text.replace(at, 1, root);
+  return text;
+}
+
+void Write(const std::string& path, const std::string& text) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    mkdir(path.substr(0, slash).c_str(), 0755);
+  }
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
+  char pattern[] = "/tmp/titles_XXXXXX";
+  const std::string root = mkdtemp(pattern);
+  Write(root + "/sim/SimObjects/Misc/Buoy/sim.cfg",
+        "[General]\ntitle=Stray Title\n[fltsim.0]\ntitle = \"Harbour Buoy\"  ; the buoy\r\n"
+        "[FLTSIM.1]\nTitle=Red Buoy\n");
+  Write(root + "/sim/SimObjects/Airplanes/Cub/Aircraft.cfg",
+        "[fltsim.0]\ntitle=Piper Cub\n[fltsim.1]\ntitle=Harbour Buoy\n");
+  Write(root + "/sim/SimObjects/Boats/Broken/sim.cfg/x", "");
+  Write(root + "/sim/Extra/Tower/sim.cfg", "[fltsim.0]\ntitle=Control Tower\n");
+  Write(root + "/abs/Crane/sim.cfg", "[fltsim.0]\ntitle=Dock Crane\n");
+  Write(root + "/fsx.cfg", In(root, "[Main]\nSimObjectPaths.0=Extra\nSimObjectPaths.1=$/abs\n"));
+  Write(root + "/list.txt", "  Piper Cub  \n\n\"Quoted Title\"\n");
+
+  const char* sim = "--sim $/sim";
+  const char* fsx = "--sim $/sim --fsx-cfg $/fsx.cfg";
+  const char* list = "--titles $/list.txt";
+  const char* clean = "1 variant: 0 errors, 0 warnings, 4 notes; 1 title checked against 4 "
+                      "installed objects\n";
+  const struct {
+    const char* options;
+    const char* title;
+    const char* expected;  // a part of the output
+  } cases[] = {
+      {sim, "Harbour Buoy", clean},
+      {sim, "Red Buoy", clean},
+      {sim, "x", "$/sim/SimObjects/Misc/Buoy/sim.cfg:2:1: note: title= outside a [fltsim.N] "
+                 "section: the simulator ignores it\n"},
+      {sim, "x", "$/sim/SimObjects/Misc/Buoy/sim.cfg:4:1: note: the title \"Harbour Buoy\" is "
+                 "also defined at $/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4: which of the two "
+                 "the simulator creates is not known\n"},
+      {sim, "x", "$/sim/SimObjects/Boats/Broken/sim.cfg: note: cannot be read: Is a directory\n"},
+      {sim, "piper cub", "$/p/a.xml:1:52: warning: the title \"piper cub\" is installed as \"Piper "
+                         "Cub\" ($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:2): write it with the "
+                         "same capital letters\n"},
+      {sim, "Harbor Buoy", "$/p/a.xml:1:52: error: no installed simulator object has the title "
+                           "\"Harbor Buoy\"; did you mean \"Harbour Buoy\" "
+                           "($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4)?\n"},
+      // 3 edits are near for 14 characters, 4 are not.
+      {sim, "Hxrbour BuoyXY", "the title \"Hxrbour BuoyXY\"; did you mean \"Harbour Buoy\""},
+      {sim, "Hxrbxur BuoyXY", "the title \"Hxrbxur BuoyXY\"\n"},
+      {sim, "Stray Title", "the title \"Stray Title\"\n"},
+      {sim, "Dock Crane", "the title \"Dock Crane\"\n"},
+      {fsx, "Dock Crane", "0 errors, 0 warnings, 1 note; 1 title checked against 2 installed"},
+      {fsx, "Control Tower", "0 errors, 0 warnings, 1 note; 1 title checked against 2 installed"},
+      {fsx, "Harbour Buoy", "the title \"Harbour Buoy\"\n"},
+      {list, "Piper Cub", "0 errors, 0 warnings, 1 note; 1 title checked against 2 installed"},
+      {list, "Quoted Titel", "did you mean \"Quoted Title\" ($/list.txt:3)?\n"},
+      {"--titles $/list.txt --preview", "Windmill", "  Windmill at 1, 2, alt 3 (not installed)\n"},
+      {"--titles $/list.txt --geojson $/out.json", "Windmill", "\"notInstalled\": [\"Windmill\"]"},
+      {"--sim $/none", "x", "$/none: error: --sim $/none: no such folder"},
+      {"--titles $/none", "x", "$/none: error: --titles $/none: cannot be read (No such file"},
+      {"--sim $/p", "x", "none of the simulator's object folders is there"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.options) + " / " + c.title);
+    Write(root + "/p/a.xml", std::string("<SimObjectEntry><Object Dir=\"d\"/><Season Type=\"SU\" ") +
+                                 "SimTitle=\"" + c.title + "\"/><PlacementData Lat=\"1\" Lon=\"2\" "
+                                 "Alt=\"3\"/></SimObjectEntry>");
+    std::vector<std::string> args;
+    std::istringstream words(In(root, c.options) + " " + root + "/p");
+    for (std::string word; words >> word;) args.push_back(word);
+    std::ostringstream out;
+    RunChecker(args, out, out);
+    std::ifstream geojson(root + "/out.json");
+    out << geojson.rdbuf();
+    EXPECT_NE(out.str().find(In(root, c.expected)), std::string::npos) << out.str();
+  }
+  system(("rm -rf " + root).c_str());
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The titles of the simulator objects installed: read from the simulator's
+// containers (sim.cfg, aircraft.cfg) or from a plain list, one per line.
+#ifndef BRINDLEWICK_CHECK_TITLE_INDEX_H_
+#define BRINDLEWICK_CHECK_TITLE_INDEX_H_
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct InstalledTitle {
+  std::string title;
+  std::string file;  // where it is defined, as shown in messages
+  int line = 0;
+};
+
+/// Something wrong in the simulator's own files, shown as a note.
+struct IndexNote {
+  std::string file;
+  int line = 0;  // 0: the whole file
+  std::string message;
+};
+
+struct TitleIndex {
+  std::vector<InstalledTitle> titles;  // every definition, in the order read
+  /// Index into `titles` of the first definition of each title, as written
+  /// and case-folded.
+  std::unordered_map<std::string, size_t> exact;
+  std::unordered_map<std::string, size_t> folded;
+  std::vector<IndexNote> notes;
+};
+
+/// The six search folders the simulator uses when fsx.cfg names none.
+extern const char* const kDefaultSearchFolders[6];
+
+/// `text` with ASCII and Windows-1252 letters in lower case, so titles that
+/// differ only in letter case compare equal.
+std::string FoldCase(const std::string& text);
+
+/// Adds one title definition; a title defined before gets a note.
+void AddTitle(const std::string& title, const std::string& file, int line, TitleIndex* index);
+
+/// Adds the title of each [fltsim.N] section of a container file's `text`.
+void IndexContainerText(const std::string& text, const std::string& file, TitleIndex* index);
+
+/// The search folders from the text of fsx.cfg ([Main] SimObjectPaths.N in
+/// the order of N), or the defaults when it names none.
+std::vector<std::string> SearchFoldersFromFsxCfg(const std::string& text);
+
+/// Indexes every container one level below each search folder of the
+/// simulator installed in `simFolder`; `fsxCfg` (may be empty) names the
+/// fsx.cfg to take the search folders from. False, with what to fix in
+/// `problem`, when nothing can be read.
+bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, TitleIndex* index,
+                    std::string* problem);
+
+/// Indexes a list of titles, one per line; blank lines are skipped.
+bool IndexTitleList(const std::string& path, TitleIndex* index, std::string* problem);
+
+#endif  // BRINDLEWICK_CHECK_TITLE_INDEX_H_
