@@ -40,8 +40,8 @@ Message Quit();
 Message Event(DWORD eventId);
 Message Month(DWORD requestId, double month);
 Message AssignedId(DWORD requestId, DWORD objectId);
-/// A message of kind `id`, `size` bytes long, all zero after the header.
-Message Other(DWORD id, DWORD size);
+/// A message of kind `id`, `size` bytes long: the header, `fields`, zeros.
+Message Other(DWORD id, DWORD size, std::vector<DWORD> fields = {});
 
 }  // namespace recording
 
