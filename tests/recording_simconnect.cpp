@@ -8,11 +8,6 @@ namespace recording {
 
 Script script;
 
-void Reset() { script = Script(); }
-void Deliver(std::vector<Message> batch) { script.steps.push_back({S_OK, 0, std::move(batch)}); }
-void Fail(unsigned advanceMs) { script.steps.push_back({E_FAIL, advanceMs, {}}); }
-unsigned Now() { return script.now; }
-
 // Laid out by hand, as the simulator sends it: header, then DWORD fields.
 Message Other(DWORD id, DWORD size, std::vector<DWORD> fields) {
   fields.insert(fields.begin(), {size, 4, id});
@@ -21,13 +16,6 @@ Message Other(DWORD id, DWORD size, std::vector<DWORD> fields) {
   return bytes;
 }
 
-Message Quit() { return Other(SIMCONNECT_RECV_ID_QUIT, 12); }
-Message Event(DWORD eventId) {
-  return Other(SIMCONNECT_RECV_ID_EVENT, 24, {SIMCONNECT_RECV_EVENT::UNKNOWN_GROUP, eventId});
-}
-Message AssignedId(DWORD requestId, DWORD objectId) {
-  return Other(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID, 20, {requestId, objectId});
-}
 Message Month(DWORD requestId, double month) {
   Message bytes =
       Other(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 48, {requestId, 0, 0, 0, 1, 1, 1});
@@ -71,9 +59,8 @@ HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE h, DispatchProc proc, voi
   recording::Step step = std::move(recording::script.steps.front());
   recording::script.steps.pop_front();
   recording::script.now += step.advanceMs;
-  for (recording::Message& m : step.messages) {
-    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), static_cast<DWORD>(m.size()), context);
-  }
+  for (auto& m : step.messages)
+    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), m.size(), context);
   return step.result;
 }
 

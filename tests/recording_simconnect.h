@@ -29,19 +29,21 @@ struct Script {
 
 extern Script script;
 
-void Reset();
-void Deliver(std::vector<Message> batch);
+inline void Reset() { script = Script(); }
+inline void Deliver(std::vector<Message> batch) { script.steps.push_back({S_OK, 0, batch}); }
 /// A dispatch call that fails `advanceMs` after the previous step.
-void Fail(unsigned advanceMs);
+inline void Fail(unsigned advanceMs) { script.steps.push_back({E_FAIL, advanceMs, {}}); }
 /// The fake clock, for connectionClock.
-unsigned Now();
+inline unsigned Now() { return script.now; }
 
-Message Quit();
-Message Event(DWORD eventId);
-Message Month(DWORD requestId, double month);
-Message AssignedId(DWORD requestId, DWORD objectId);
 /// A message of kind `id`, `size` bytes long: the header, `fields`, zeros.
 Message Other(DWORD id, DWORD size, std::vector<DWORD> fields = {});
+inline Message Quit() { return Other(SIMCONNECT_RECV_ID_QUIT, 12); }
+inline Message Event(DWORD id) { return Other(SIMCONNECT_RECV_ID_EVENT, 24, {0xFFFFFFFFu, id}); }
+inline Message AssignedId(DWORD request, DWORD object) {
+  return Other(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID, 20, {request, object});
+}
+Message Month(DWORD requestId, double month);
 
 }  // namespace recording
 
