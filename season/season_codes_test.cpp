@@ -13,17 +13,19 @@ TEST(SeasonCodesTest, TypeTexts) {
   EXPECT_EQ(ParseSeasonCode("FA"), Fall);
   EXPECT_EQ(ParseSeasonCode("WI"), Winter);
   EXPECT_EQ(ParseSeasonCode(std::string("HW\0x", 4)), HardWinter);
-  for (const char* text : {"SP", "", "su", "hw", "Fa", "wI", "FALL", "SUx", " WI", "H"}) {
+  for (const char* text :
+       {"SP", "", "su", "hw", "Fa", "wI", "FALL", "SUx", "WIN", "HWx", " WI", "H"}) {
     EXPECT_EQ(ParseSeasonCode(text), Spring) << text;
   }
 }
 
 TEST(SeasonCodesTest, Months) {
+  // clang-format off
   const std::pair<double, SeasonCode> cases[] = {
-      {1, HardWinter}, {2, HardWinter},    {3, Spring}, {4, Spring},     {5, Spring},
-      {6, Summer},     {7, Summer},        {8, Summer}, {9, Fall},       {10, Fall},
-      {11, Winter},    {12, HardWinter},   {0, Fall},   {13, Fall},      {-1, Fall},
-      {2.5, Fall},     {11.0000001, Fall}, {NAN, Fall}, {INFINITY, Fall}};
+      {1, HardWinter}, {2, HardWinter}, {3, Spring}, {4, Spring}, {5, Spring}, {6, Summer},
+      {7, Summer}, {8, Summer}, {9, Fall}, {10, Fall}, {11, Winter}, {12, HardWinter}, {0, Fall},
+      {13, Fall}, {-1, Fall}, {2.5, Fall}, {11.0000001, Fall}, {NAN, Fall}, {INFINITY, Fall}};
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(MonthToSeason(c.first), c.second) << c.first;
 }
 

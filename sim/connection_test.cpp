@@ -76,9 +76,8 @@ TEST(ConnectionTest, WholeStoryFromLaunchToQuit) {
   Load(kScenery);
   Deliver({Other(SIMCONNECT_RECV_ID_OPEN, 308), Month(1, 7)});  // July: Summer
   Deliver({AssignedId(2, 901), AssignedId(4, 902)});
-  Deliver({Event(0), Month(0, 7)});   // same month
-  Deliver({Event(0), Month(0, 8)});   // same season
-  Deliver({Event(0), Month(0, 12)});  // Hard winter
+  // The same month, the same season, then hard winter.
+  Deliver({Event(0), Month(0, 7), Event(0), Month(0, 8), Event(0), Month(0, 12)});
   Deliver({AssignedId(6, 903), Other(SIMCONNECT_RECV_ID_EXCEPTION, 24)});
   Deliver({Event(0), Month(0, 4)});  // Spring
   Deliver({AssignedId(7, 904), AssignedId(1, 999), AssignedId(0, 998), AssignedId(8, 997)});
@@ -96,7 +95,7 @@ TEST(ConnectionTest, WholeStoryFromLaunchToQuit) {
 // slot was filled by another creation, is removed at once, not recorded.
 TEST(ConnectionTest, LateIdsAreRemovedAtOnce) {
   Load(kScenery);
-  Deliver({Event(0), Month(0, 11)});
+  Deliver({Month(0, 1), Event(0), Month(0, 11)});  // the month in hand: ignored
   Deliver({AssignedId(5, 801), Month(1, 7), Event(0), Month(0, 12)});
   Deliver({AssignedId(2, 901), AssignedId(6, 903), AssignedId(6, 904), AssignedId(4, 0)});
   Deliver({Event(0), Month(0, 6), AssignedId(4, 902), AssignedId(4, 912), Quit()});
