@@ -9,14 +9,13 @@ namespace {
 // Exact matches only: any other text, however close, is Spring. Read as a C
 // string, so nothing after a NUL counts.
 TEST(SeasonCodesTest, TypeTexts) {
-  EXPECT_EQ(ParseSeasonCode("SU"), Summer);
-  EXPECT_EQ(ParseSeasonCode("FA"), Fall);
-  EXPECT_EQ(ParseSeasonCode("WI"), Winter);
-  EXPECT_EQ(ParseSeasonCode(std::string("HW\0x", 4)), HardWinter);
-  for (const char* text :
-       {"SP", "", "su", "hw", "Fa", "wI", "FALL", "SUx", "WIN", "HWx", " WI", "H"}) {
-    EXPECT_EQ(ParseSeasonCode(text), Spring) << text;
-  }
+  // clang-format off
+  const std::pair<std::string, SeasonCode> cases[] = {
+      {"SU", Summer}, {"FA", Fall}, {"WI", Winter}, {std::string("HW\0x", 4), HardWinter},
+      {"SP", Spring}, {"", Spring}, {"su", Spring}, {"hw", Spring}, {"Fa", Spring}, {"wI", Spring},
+      {"FALL", Spring}, {"SUx", Spring}, {"WIN", Spring}, {"HWx", Spring}, {" WI", Spring}, {"H", Spring}};
+  // clang-format on
+  for (const auto& c : cases) EXPECT_EQ(ParseSeasonCode(c.first), c.second) << c.first;
 }
 
 TEST(SeasonCodesTest, Months) {

@@ -110,26 +110,25 @@ TEST(ConnectionTest, LateIdsAreRemovedAtOnce) {
 // Dispatch calls that fail for a second or more, and no longer, end the
 // program; the fake clock is about to wrap.
 TEST(ConnectionTest, LastingDispatchFailureEndsTheProgram) {
-  const struct {
-    std::vector<int> steps;  // a failure this many ms after the step before; -1 a success
-    int code;
-  } cases[] = {{{0, 999, 1}, 1}, {{0, 999, -1, 1, 999}, 0}, {{5000}, 0}};
+  // Steps: a failure this many ms after the step before; -1 a success. Then the exit code.
+  const std::pair<std::vector<int>, int> cases[] = {
+      {{0, 999, 1}, 1}, {{0, 999, -1, 1, 999}, 0}, {{5000}, 0}};
   for (const auto& c : cases) {
     testing_support::ResetProgram();
     connectionClock = Now;
     delete placementStore;
     placementStore = nullptr;
     script.now = 0xFFFFFE00u;
-    for (int step : c.steps) step < 0 ? Deliver({}) : Fail(step);
+    for (int step : c.first) step < 0 ? Deliver({}) : Fail(step);
     Deliver({Quit()});
     int code = -1;
     testing::internal::CaptureStderr();
     Capture([&] { code = RunBrindlewick(); });
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              c.code ? "Lost the connection to the simulator.\n" : "");
-    EXPECT_EQ(code, c.code);
+              c.second ? "Lost the connection to the simulator.\n" : "");
+    EXPECT_EQ(code, c.second);
     EXPECT_EQ(script.calls, Story({}));
-    EXPECT_EQ(script.steps.size(), c.code ? 1u : 0u);  // ended at once
+    EXPECT_EQ(script.steps.size(), c.second ? 1u : 0u);  // ended at once
     EXPECT_EQ(objectIds, nullptr);
     EXPECT_EQ(placementStore, nullptr);
   }

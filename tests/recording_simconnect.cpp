@@ -16,13 +16,6 @@ Message Other(DWORD id, DWORD size, std::vector<DWORD> fields) {
   return bytes;
 }
 
-Message Month(DWORD requestId, double month) {
-  Message bytes =
-      Other(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 48, {requestId, 0, 0, 0, 1, 1, 1});
-  memcpy(&bytes[40], &month, sizeof month);
-  return bytes;
-}
-
 }  // namespace recording
 
 namespace {

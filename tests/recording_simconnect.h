@@ -4,6 +4,8 @@
 #ifndef BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 #define BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 
+#include <string.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -43,7 +45,12 @@ inline Message Event(DWORD id) { return Other(SIMCONNECT_RECV_ID_EVENT, 24, {0xF
 inline Message AssignedId(DWORD request, DWORD object) {
   return Other(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID, 20, {request, object});
 }
-Message Month(DWORD requestId, double month);
+inline Message Month(DWORD request, double month) {
+  DWORD bits[2];
+  memcpy(bits, &month, sizeof bits);
+  return Other(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 48,
+               {request, 0, 0, 0, 1, 1, 1, bits[0], bits[1]});
+}
 
 }  // namespace recording
 
