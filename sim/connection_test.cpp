@@ -15,7 +15,6 @@
 namespace {
 
 using namespace recording;  // NOLINT: the double's whole vocabulary
-using testing_support::Capture;
 typedef std::vector<std::string> Calls;
 
 const Calls kOpening = {"Open name=System Event hwnd=null msg=0 event=null config=0",
@@ -63,12 +62,12 @@ void Load(const std::string& xml) {
   connectionClock = Now;
   TiXmlDocument document;
   document.Parse(xml.c_str());
-  Capture([&] { ReadPlacementDocument(document); });
+  testing_support::Capture([&] { ReadPlacementDocument(document); });
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
 }
 
 Calls RunToQuit() {
-  output = Capture([&] { EXPECT_EQ(RunSimConnection(), ConnectionEnd::kQuit); });
+  output = testing_support::Capture([&] { EXPECT_EQ(RunSimConnection(), ConnectionEnd::kQuit); });
   return script.calls;
 }
 
@@ -81,8 +80,8 @@ TEST(ConnectionTest, WholeStoryFromLaunchToQuit) {
   Deliver({AssignedId(6, 903), Other(SIMCONNECT_RECV_ID_EXCEPTION, 24)});
   Deliver({Event(0), Month(0, 4)});  // Spring
   Deliver({AssignedId(7, 904), AssignedId(1, 999), AssignedId(0, 998), AssignedId(8, 997)});
-  Deliver({Event(5), Month(7, 11)});  // ignored
-  Deliver({Quit(), Event(0), Month(0, 10), AssignedId(2, 905)});
+  // Another event and another request are ignored; so is all after the quit.
+  Deliver({Event(5), Month(7, 11), Quit(), Event(0), Month(0, 10), AssignedId(2, 905)});
   EXPECT_EQ(RunToQuit(), Story({Create("sun1", 2), Create("sun2", 4), kOnStart, kOnStart, kOnStart,
                                 Remove(901, 2), Remove(902, 4), Create("hw1", 6), kOnStart,
                                 Remove(903, 6), Create("spring1", 7)}));
@@ -123,14 +122,12 @@ TEST(ConnectionTest, LastingDispatchFailureEndsTheProgram) {
     Deliver({Quit()});
     int code = -1;
     testing::internal::CaptureStderr();
-    Capture([&] { code = RunBrindlewick(); });
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              c.second ? "Lost the connection to the simulator.\n" : "");
-    EXPECT_EQ(code, c.second);
+    testing_support::Capture([&] { code = RunBrindlewick(); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr() + std::to_string(code),
+              c.second ? "Lost the connection to the simulator.\n1" : "0");
     EXPECT_EQ(script.calls, Story({}));
-    EXPECT_EQ(script.steps.size(), c.second ? 1u : 0u);  // ended at once
-    EXPECT_EQ(objectIds, nullptr);
-    EXPECT_EQ(placementStore, nullptr);
+    EXPECT_EQ(script.steps.size(), c.second ? 1u : 0u);              // ended at once
+    EXPECT_TRUE(objectIds == nullptr && placementStore == nullptr);  // released
   }
 }
 

@@ -26,7 +26,6 @@ const char* Handle(HANDLE h) { return h == kHandle ? "ok" : "bad"; }
 template <typename... Parts>
 HRESULT Record(const Parts&... parts) {
   std::ostringstream line;
-  line.precision(10);
   (line << ... << parts);
   recording::script.calls.push_back(line.str());
   return S_OK;
