@@ -15,7 +15,6 @@
 namespace {
 
 using namespace recording;  // NOLINT: the double's whole vocabulary
-using testing_support::Capture;
 typedef std::vector<std::string> Calls;
 
 const Calls kOpening = {"Open name=System Event hwnd=null msg=0 event=null config=0",
@@ -54,104 +53,81 @@ Calls Story(Calls running) {
   return running;
 }
 
-class ConnectionTest : public testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { testing_support::ResetProgram(); }
-  void Reset() {
-    testing_support::ResetProgram();
-    connectionClock = Now;
-  }
-  // `xml` as the only placement file, the table sized as start-up does.
-  void Load(const std::string& xml) {
-    TiXmlDocument document;
-    document.Parse(xml.c_str());
-    Capture([&] { ReadPlacementDocument(document); });
-    objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
-  }
-  Calls Run() {
-    output_ = Capture([&] { EXPECT_EQ(RunSimConnection(), ConnectionEnd::kQuit); });
-    return script.calls;
-  }
-  std::string output_;
-};
+std::string output;
 
-// Messages too short for what is read from them are ignored.
-TEST_F(ConnectionTest, WholeStoryFromLaunchToQuit) {
+// A fresh program with `xml` as the only placement file, the table sized as
+// start-up does, and the fake clock.
+void Load(const std::string& xml) {
+  testing_support::ResetProgram();
+  connectionClock = Now;
+  TiXmlDocument document;
+  document.Parse(xml.c_str());
+  testing_support::Capture([&] { ReadPlacementDocument(document); });
+  objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
+}
+
+Calls RunToQuit() {
+  output = testing_support::Capture([&] { EXPECT_EQ(RunSimConnection(), ConnectionEnd::kQuit); });
+  return script.calls;
+}
+
+TEST(ConnectionTest, WholeStoryFromLaunchToQuit) {
   Load(kScenery);
-  Message shortMonth = Month(1, 6), shortId = AssignedId(3, 5);
-  shortMonth.resize(44);
-  shortId.resize(16);
-  Deliver({shortMonth, shortId});
   Deliver({Other(SIMCONNECT_RECV_ID_OPEN, 308), Month(1, 7)});  // July: Summer
   Deliver({AssignedId(2, 901), AssignedId(4, 902)});
-  Deliver({Event(0), Month(0, 7)});   // same month
-  Deliver({Event(0), Month(0, 8)});   // same season
-  Deliver({Event(0), Month(0, 12)});  // Hard winter
+  // The same month, the same season, then hard winter.
+  Deliver({Event(0), Month(0, 7), Event(0), Month(0, 8), Event(0), Month(0, 12)});
   Deliver({AssignedId(6, 903), Other(SIMCONNECT_RECV_ID_EXCEPTION, 24)});
   Deliver({Event(0), Month(0, 4)});  // Spring
   Deliver({AssignedId(7, 904), AssignedId(1, 999), AssignedId(0, 998), AssignedId(8, 997)});
-  Deliver({Event(5), Month(7, 11)});  // ignored
-  Deliver({Quit(), Event(0), Month(0, 10), AssignedId(2, 905)});
-  EXPECT_EQ(Run(), Story({Create("sun1", 2), Create("sun2", 4), kOnStart, kOnStart, kOnStart,
-                          Remove(901, 2), Remove(902, 4), Create("hw1", 6), kOnStart,
-                          Remove(903, 6), Create("spring1", 7)}));
-  EXPECT_EQ(output_, std::string(kLaunch) + "\n  Created sun1\n  Created sun2" + kChanged +
-                         "\n  Created hw1" + kChanged + "\n  Created spring1");
-  EXPECT_EQ(objectIds, nullptr);
-  EXPECT_EQ(placementStore, nullptr);
+  // Another event and another request are ignored; so is all after the quit.
+  Deliver({Event(5), Month(7, 11), Quit(), Event(0), Month(0, 10), AssignedId(2, 905)});
+  EXPECT_EQ(RunToQuit(), Story({Create("sun1", 2), Create("sun2", 4), kOnStart, kOnStart, kOnStart,
+                                Remove(901, 2), Remove(902, 4), Create("hw1", 6), kOnStart,
+                                Remove(903, 6), Create("spring1", 7)}));
+  EXPECT_EQ(output, std::string(kLaunch) + "\n  Created sun1\n  Created sun2" + kChanged +
+                        "\n  Created hw1" + kChanged + "\n  Created spring1");
 }
 
 // A flight start before the launch reply: the launch switch removes what
 // stands. An object whose ID comes after its season has gone, or after its
 // slot was filled by another creation, is removed at once, not recorded.
-TEST_F(ConnectionTest, LateIdsAreRemovedAtOnce) {
+TEST(ConnectionTest, LateIdsAreRemovedAtOnce) {
   Load(kScenery);
-  Deliver({Event(0), Month(0, 11)});
+  Deliver({Month(0, 1), Event(0), Month(0, 11)});  // the month in hand: ignored
   Deliver({AssignedId(5, 801), Month(1, 7), Event(0), Month(0, 12)});
   Deliver({AssignedId(2, 901), AssignedId(6, 903), AssignedId(6, 904), AssignedId(4, 0)});
   Deliver({Event(0), Month(0, 6), AssignedId(4, 902), AssignedId(4, 912), Quit()});
-  EXPECT_EQ(Run(), Story({kOnStart, Create("win1", 5), Remove(801, 5), Create("sun1", 2),
-                          Create("sun2", 4), kOnStart, Create("hw1", 6), Remove(901, 2),
-                          Remove(904, 6), kOnStart, Remove(903, 6), Create("sun1", 2),
-                          Create("sun2", 4), Remove(912, 4)}));
-  EXPECT_EQ(output_, std::string(kChanged) + "\n  Created win1" + kLaunch + kChanged +
-                         "\n  Created hw1" + kChanged + "\n  Created sun2");
-}
-
-TEST_F(ConnectionTest, OpenFailureMakesNoFurtherCall) {
-  Load(kScenery);
-  script.openResult = E_FAIL;
-  EXPECT_EQ(Capture([] { EXPECT_EQ(RunSimConnection(), ConnectionEnd::kNotOpened); }), "");
-  EXPECT_EQ(script.calls, Calls{kOpening[0]});
-  EXPECT_NE(objectIds, nullptr);
-  EXPECT_NE(placementStore, nullptr);
+  EXPECT_EQ(RunToQuit(), Story({kOnStart, Create("win1", 5), Remove(801, 5), Create("sun1", 2),
+                                Create("sun2", 4), kOnStart, Create("hw1", 6), Remove(901, 2),
+                                Remove(904, 6), kOnStart, Remove(903, 6), Create("sun1", 2),
+                                Create("sun2", 4), Remove(912, 4)}));
+  EXPECT_EQ(output, std::string(kChanged) + "\n  Created win1" + kLaunch + kChanged +
+                        "\n  Created hw1" + kChanged + "\n  Created sun2");
 }
 
 // Dispatch calls that fail for a second or more, and no longer, end the
 // program; the fake clock is about to wrap.
-TEST_F(ConnectionTest, LastingDispatchFailureEndsTheProgram) {
-  const struct {
-    std::vector<int> steps;  // a failure this many ms after the step before; -1 a success
-    int code;
-  } cases[] = {{{0, 999, 1}, 1}, {{0, 999, -1, 1, 999}, 0}, {{5000}, 0}};
+TEST(ConnectionTest, LastingDispatchFailureEndsTheProgram) {
+  // Steps: a failure this many ms after the step before; -1 a success. Then the exit code.
+  const std::pair<std::vector<int>, int> cases[] = {
+      {{0, 999, 1}, 1}, {{0, 999, -1, 1, 999}, 0}, {{5000}, 0}};
   for (const auto& c : cases) {
-    Reset();
+    testing_support::ResetProgram();
+    connectionClock = Now;
     delete placementStore;
     placementStore = nullptr;
     script.now = 0xFFFFFE00u;
-    for (int step : c.steps) step < 0 ? Deliver({}) : Fail(step);
+    for (int step : c.first) step < 0 ? Deliver({}) : Fail(step);
     Deliver({Quit()});
     int code = -1;
     testing::internal::CaptureStderr();
-    Capture([&] { code = RunBrindlewick(); });
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              c.code ? "Lost the connection to the simulator.\n" : "");
-    EXPECT_EQ(code, c.code);
+    testing_support::Capture([&] { code = RunBrindlewick(); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr() + std::to_string(code),
+              c.second ? "Lost the connection to the simulator.\n1" : "0");
     EXPECT_EQ(script.calls, Story({}));
-    EXPECT_EQ(script.steps.size(), c.code ? 1u : 0u);  // ended at once
-    EXPECT_EQ(objectIds, nullptr);
-    EXPECT_EQ(placementStore, nullptr);
+    EXPECT_EQ(script.steps.size(), c.second ? 1u : 0u);              // ended at once
+    EXPECT_TRUE(objectIds == nullptr && placementStore == nullptr);  // released
   }
 }
 

@@ -8,30 +8,11 @@ namespace recording {
 
 Script script;
 
-void Reset() { script = Script(); }
-void Deliver(std::vector<Message> batch) { script.steps.push_back({S_OK, 0, std::move(batch)}); }
-void Fail(unsigned advanceMs) { script.steps.push_back({E_FAIL, advanceMs, {}}); }
-unsigned Now() { return script.now; }
-
 // Laid out by hand, as the simulator sends it: header, then DWORD fields.
 Message Other(DWORD id, DWORD size, std::vector<DWORD> fields) {
   fields.insert(fields.begin(), {size, 4, id});
   Message bytes(size, 0);
   memcpy(bytes.data(), fields.data(), fields.size() * sizeof(DWORD));
-  return bytes;
-}
-
-Message Quit() { return Other(SIMCONNECT_RECV_ID_QUIT, 12); }
-Message Event(DWORD eventId) {
-  return Other(SIMCONNECT_RECV_ID_EVENT, 24, {SIMCONNECT_RECV_EVENT::UNKNOWN_GROUP, eventId});
-}
-Message AssignedId(DWORD requestId, DWORD objectId) {
-  return Other(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID, 20, {requestId, objectId});
-}
-Message Month(DWORD requestId, double month) {
-  Message bytes =
-      Other(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 48, {requestId, 0, 0, 0, 1, 1, 1});
-  memcpy(&bytes[40], &month, sizeof month);
   return bytes;
 }
 
@@ -45,7 +26,6 @@ const char* Handle(HANDLE h) { return h == kHandle ? "ok" : "bad"; }
 template <typename... Parts>
 HRESULT Record(const Parts&... parts) {
   std::ostringstream line;
-  line.precision(10);
   (line << ... << parts);
   recording::script.calls.push_back(line.str());
   return S_OK;
@@ -71,9 +51,8 @@ HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE h, DispatchProc proc, voi
   recording::Step step = std::move(recording::script.steps.front());
   recording::script.steps.pop_front();
   recording::script.now += step.advanceMs;
-  for (recording::Message& m : step.messages) {
-    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), static_cast<DWORD>(m.size()), context);
-  }
+  for (auto& m : step.messages)
+    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), m.size(), context);
   return step.result;
 }
 

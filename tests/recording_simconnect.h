@@ -4,6 +4,8 @@
 #ifndef BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 #define BRINDLEWICK_TESTS_RECORDING_SIMCONNECT_H_
 
+#include <string.h>
+
 #include <deque>
 #include <string>
 #include <vector>
@@ -29,19 +31,26 @@ struct Script {
 
 extern Script script;
 
-void Reset();
-void Deliver(std::vector<Message> batch);
+inline void Reset() { script = Script(); }
+inline void Deliver(std::vector<Message> batch) { script.steps.push_back({S_OK, 0, batch}); }
 /// A dispatch call that fails `advanceMs` after the previous step.
-void Fail(unsigned advanceMs);
+inline void Fail(unsigned advanceMs) { script.steps.push_back({E_FAIL, advanceMs, {}}); }
 /// The fake clock, for connectionClock.
-unsigned Now();
+inline unsigned Now() { return script.now; }
 
-Message Quit();
-Message Event(DWORD eventId);
-Message Month(DWORD requestId, double month);
-Message AssignedId(DWORD requestId, DWORD objectId);
 /// A message of kind `id`, `size` bytes long: the header, `fields`, zeros.
 Message Other(DWORD id, DWORD size, std::vector<DWORD> fields = {});
+inline Message Quit() { return Other(SIMCONNECT_RECV_ID_QUIT, 12); }
+inline Message Event(DWORD id) { return Other(SIMCONNECT_RECV_ID_EVENT, 24, {0xFFFFFFFFu, id}); }
+inline Message AssignedId(DWORD request, DWORD object) {
+  return Other(SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID, 20, {request, object});
+}
+inline Message Month(DWORD request, double month) {
+  DWORD bits[2];
+  memcpy(bits, &month, sizeof bits);
+  return Other(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, 48,
+               {request, 0, 0, 0, 1, 1, 1, bits[0], bits[1]});
+}
 
 }  // namespace recording
 
