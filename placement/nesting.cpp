@@ -69,10 +69,7 @@ class Walker {
   const char* SkipWhiteSpace(const char* p) const {
     if (!p || !*p) return nullptr;
     while (*p) {
-      const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
-      // In UTF-8 the byte-order mark and U+FFFE, U+FFFF count as white space.
-      if (encoding_.utf8 && u[0] == 0xEF &&
-          ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && (u[2] == 0xBE || u[2] == 0xBF)))) {
+      if (encoding_.utf8 && IsZeroWidthMark(p)) {
         p += 3;
       } else if (IsWhiteSpace(*p)) {
         ++p;
@@ -317,6 +314,12 @@ ParserEncoding StartEncoding(const char* text) {
   ParserEncoding encoding;
   encoding.utf8 = encoding.decided = u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
   return encoding;
+}
+
+bool IsZeroWidthMark(const char* p) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+  return u[0] == 0xEF &&
+         ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && (u[2] == 0xBE || u[2] == 0xBF)));
 }
 
 void PassDeclaration(const char* declared, ParserEncoding* encoding) {

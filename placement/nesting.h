@@ -44,6 +44,10 @@ ParserEncoding StartEncoding(const char* text);
 /// Moves `encoding` past a top-level declaration whose encoding is `declared`.
 void PassDeclaration(const char* declared, ParserEncoding* encoding);
 
+/// True at a UTF-8 byte-order mark, U+FFFE or U+FFFF: reading UTF-8, the
+/// parser skips them as white space and counts no column for them.
+bool IsZeroWidthMark(const char* p);
+
 /// What the walk saw of a parser text.
 struct ParserWalk {
   /// How deep the parser's elements nest, counted no further than limit + 1
