@@ -158,6 +158,10 @@ std::vector<Case> Cases() {
        "F/a.xml:4:3: error: text outside an element: the program stops reading the file here "
        "and reads no entry after it\n"
        "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      {"StrayTextAfterNoCharacter",  // EF BF C0 takes a column, unlike U+FFFF
+       {{"F/a.xml", "\xef\xbb\xbf" + Entry("A", kHere) + "<!--\xef\xbf\xc0-->  x\n"}}, {"F"}, 1,
+       "F/a.xml:4:11: error: text outside an element: the program stops reading the file here "
+       "and reads no entry after it\n1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
       {"EmptyFolder", {{"F/.keep", ""}}, {"F"}, 0,
        "F: warning: no placement files (*.xml) here: the program would place nothing\n"
        "0 files, 0 entries, 0 variants: 0 errors, 1 warning, 0 notes\n", ""},

@@ -32,7 +32,7 @@ void ReportNoEntries(const TiXmlDocument& document, const std::string& file, Che
 }  // namespace
 
 void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
-                            const std::string& lastFile, TextEncoding encoding, CheckRun* run) {
+                            const std::string& lastFile, ParserEncoding encoding, CheckRun* run) {
   if (HasDebugFlag(document) && !lastFile.empty()) {
     const TiXmlNode* debug = document.FirstChild("Debug");
     Report(run, file, debug->Row(), debug->Column(), Severity::kWarning,

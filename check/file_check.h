@@ -14,7 +14,7 @@ class TiXmlDocument;
 /// `encoding`. `lastFile` is the file that decides whether the program's
 /// console stays open, or empty when it is this one.
 void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
-                            const std::string& lastFile, TextEncoding encoding, CheckRun* run);
+                            const std::string& lastFile, ParserEncoding encoding, CheckRun* run);
 
 /// Loads `file` (a path the C library can open, also used in messages) as the
 /// program does, reports a failure to load, and checks it.

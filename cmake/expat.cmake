@@ -3,22 +3,8 @@
 if(TARGET expat)
   return()
 endif()
-if(EXPAT_ROOT)
-  find_path(EXPAT_INCLUDE_DIR expat.h PATHS ${EXPAT_ROOT}/include
-    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-  find_library(EXPAT_LIBRARY NAMES expat PATHS ${EXPAT_ROOT}/lib
-    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-else()
-  find_path(EXPAT_INCLUDE_DIR expat.h)
-  find_library(EXPAT_LIBRARY NAMES expat)
-endif()
-if(NOT EXPAT_INCLUDE_DIR OR NOT EXPAT_LIBRARY)
-  message(FATAL_ERROR "expat not found: install libexpat1-dev (scripts/test does).")
-endif()
-add_library(expat UNKNOWN IMPORTED)
-set_target_properties(expat PROPERTIES
-  IMPORTED_LOCATION ${EXPAT_LIBRARY}
-  INTERFACE_INCLUDE_DIRECTORIES ${EXPAT_INCLUDE_DIR})
+include(${CMAKE_CURRENT_LIST_DIR}/import_library.cmake)
+brindlewick_import_library(expat expat.h "${EXPAT_ROOT}" expat libexpat1-dev)
 if(WIN32)
   # The static library: no __declspec(dllimport) on its functions.
   set_property(TARGET expat PROPERTY INTERFACE_COMPILE_DEFINITIONS XML_STATIC)

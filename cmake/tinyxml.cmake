@@ -13,20 +13,6 @@ if(TINYXML_SOURCE_DIR)
   target_include_directories(tinyxml SYSTEM PUBLIC ${TINYXML_SOURCE_DIR})
   return()
 endif()
-if(TINYXML_ROOT)
-  find_path(TINYXML_INCLUDE_DIR tinyxml.h PATHS ${TINYXML_ROOT}/include
-    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-  find_library(TINYXML_LIBRARY NAMES tinyxml PATHS ${TINYXML_ROOT}/lib
-    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
-else()
-  find_path(TINYXML_INCLUDE_DIR tinyxml.h)
-  find_library(TINYXML_LIBRARY NAMES tinyxml)
-endif()
-if(NOT TINYXML_INCLUDE_DIR OR NOT TINYXML_LIBRARY)
-  message(FATAL_ERROR "TinyXML 2.6 not found: install libtinyxml-dev (scripts/test does).")
-endif()
-add_library(tinyxml UNKNOWN IMPORTED)
-set_target_properties(tinyxml PROPERTIES
-  IMPORTED_LOCATION ${TINYXML_LIBRARY}
-  INTERFACE_INCLUDE_DIRECTORIES ${TINYXML_INCLUDE_DIR}
-  INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)
+include(${CMAKE_CURRENT_LIST_DIR}/import_library.cmake)
+brindlewick_import_library(tinyxml tinyxml.h "${TINYXML_ROOT}" "TinyXML 2.6" libtinyxml-dev)
+set_property(TARGET tinyxml PROPERTY INTERFACE_COMPILE_DEFINITIONS TIXML_USE_STL)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "os/os.h"
+#include "text/utf8.h"
 
 namespace os {
 
@@ -28,20 +29,8 @@ std::string Utf8FromWide(const wchar_t* text) {
     unsigned long c = static_cast<unsigned long>(*text);
     if (c >= 0xDC80 && c <= 0xDCFF) {
       out.push_back(static_cast<char>(c & 0xFF));  // a byte NarrowToWide kept
-    } else if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+      AppendUtf8(c, &out);
     }
   }
   return out;
@@ -115,30 +104,17 @@ void FindEnd(FindState* search) { delete search; }
 // surrogate (U+DC80 to U+DCFF), which Utf8FromWide turns back into that byte:
 // every narrow name reaches the system as it was given.
 std::wstring NarrowToWide(const std::string& text) {
-  static const unsigned long kShortest[5] = {0, 0, 0x80, 0x800, 0x10000};
   std::wstring out;
   size_t i = 0;
   while (i < text.size()) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t length = lead < 0x80   ? 1
-                    : lead < 0xC2 ? 0
-                    : lead < 0xE0 ? 2
-                    : lead < 0xF0 ? 3
-                    : lead < 0xF5 ? 4
-                                  : 0;
-    unsigned long c = length == 1 ? lead : lead & (0x7Fu >> length);
-    bool valid = length > 0 && i + length <= text.size();
-    for (size_t k = 1; valid && k < length; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      valid = (next & 0xC0) == 0x80;
-      c = (c << 6) | (next & 0x3Fu);
+    Utf8Char c = ReadUtf8(text.data() + i, text.size() - i);
+    if (c.valid) {
+      out.push_back(static_cast<wchar_t>(c.point));
+      i += c.length;
+    } else {
+      out.push_back(static_cast<wchar_t>(0xDC00u | static_cast<unsigned char>(text[i])));
+      ++i;
     }
-    if (!valid || c < kShortest[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
-      length = 1;
-      c = 0xDC00u | lead;
-    }
-    out.push_back(static_cast<wchar_t>(c));
-    i += length;
   }
   return out;
 }

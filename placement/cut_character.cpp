@@ -2,11 +2,13 @@
 
 #include <string.h>
 
+#include "text/utf8.h"
+
+// The parser's table is UTF-8's own, but a byte that begins nothing is taken
+// as one byte.
 size_t AnnouncedLength(unsigned char first) {
-  if (first >= 0xC2 && first <= 0xDF) return 2;
-  if (first >= 0xE0 && first <= 0xEF) return 3;
-  if (first >= 0xF0 && first <= 0xF4) return 4;
-  return 1;
+  size_t length = Utf8Length(first);
+  return length > 0 ? length : 1;
 }
 
 bool EndsInCutCharacter(const char* text, size_t size) {

@@ -64,8 +64,7 @@ void TextPosition(const char* text, const char* at, bool utf8, int tabSize, Plac
     } else if (*p == '\t') {
       column = tabSize > 0 ? (column / tabSize + 1) * tabSize : column + 1;
       ++p;
-    } else if (utf8 && u[0] == 0xEF && u[1] && u[2] &&
-               ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && u[2] >= 0xBE))) {
+    } else if (utf8 && IsZeroWidthMark(p)) {
       p += 3;
     } else {
       p += utf8 ? AnnouncedLength(u[0]) : 1;

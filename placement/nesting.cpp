@@ -25,6 +25,13 @@ bool IsAlphaNum(char c) {
 }
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+bool StringEqual(const char* p, const char* tag, size_t n, bool ignoreCase) {
+  for (size_t i = 0; i < n; ++i) {
+    if (!p[i] || (ignoreCase ? Lower(p[i]) != Lower(tag[i]) : p[i] != tag[i])) return false;
+  }
+  return true;
+}
+
 enum class Kind { kNone, kDeclaration, kComment, kCdata, kUnknown, kElement };
 
 // Each step below does what the parser's function of the same name does,
@@ -36,9 +43,7 @@ class Walker {
   ParserWalk Walk(const char* p) {
     ParserWalk walk;
     if (!*p) return walk;
-    const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
-    utf8_ = u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
-    bool known = utf8_;  // until the first declaration, the parser reads bytes
+    encoding_ = StartEncoding(p);
     p = SkipWhiteSpace(p);
     while (p && *p) {
       Kind kind = Identify(p);
@@ -47,20 +52,16 @@ class Walker {
         break;
       }
       if (kind == Kind::kDeclaration) {
-        std::string encoding;
-        p = ParseDeclaration(p, &encoding);
-        if (!known) {
-          const char* name = encoding.c_str();
-          utf8_ = !*name || StringEqual(name, "utf-8", 5, true) || StringEqual(name, "utf8", 4, true);
-          known = true;
-        }
+        std::string declared;
+        p = ParseDeclaration(p, &declared);
+        PassDeclaration(declared.c_str(), &encoding_);
       } else {
         p = kind == Kind::kElement ? ParseElement(p) : ParseOther(kind, p);
       }
       p = SkipWhiteSpace(p);
     }
     walk.depth = depth_;
-    walk.utf8 = utf8_;
+    walk.utf8 = encoding_.utf8;
     return walk;
   }
 
@@ -68,10 +69,7 @@ class Walker {
   const char* SkipWhiteSpace(const char* p) const {
     if (!p || !*p) return nullptr;
     while (*p) {
-      const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
-      // In UTF-8 the byte-order mark and U+FFFE, U+FFFF count as white space.
-      if (utf8_ && u[0] == 0xEF &&
-          ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && (u[2] == 0xBE || u[2] == 0xBF)))) {
+      if (encoding_.utf8 && IsZeroWidthMark(p)) {
         p += 3;
       } else if (IsWhiteSpace(*p)) {
         ++p;
@@ -82,17 +80,10 @@ class Walker {
     return p;
   }
 
-  static bool StringEqual(const char* p, const char* tag, size_t n, bool ignoreCase) {
-    for (size_t i = 0; i < n; ++i) {
-      if (!p[i] || (ignoreCase ? Lower(p[i]) != Lower(tag[i]) : p[i] != tag[i])) return false;
-    }
-    return true;
-  }
-
   // One character of text or of a value: in UTF-8 as long as its first byte
   // says, whatever the bytes after it are.
   const char* GetChar(const char* p, std::string* value) const {
-    size_t length = utf8_ ? AnnouncedLength(static_cast<unsigned char>(*p)) : 1;
+    size_t length = encoding_.utf8 ? AnnouncedLength(static_cast<unsigned char>(*p)) : 1;
     if (length == 1) {
       if (*p == '&') return GetEntity(p, value);
       if (value) value->push_back(*p);
@@ -311,12 +302,32 @@ class Walker {
 
   int limit_;
   int depth_ = 0;
-  bool utf8_ = false;
+  ParserEncoding encoding_;
   std::vector<std::string_view> open_;
   std::vector<std::string_view> attributes_;
 };
 
 }  // namespace
+
+ParserEncoding StartEncoding(const char* text) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(text);
+  ParserEncoding encoding;
+  encoding.utf8 = encoding.decided = u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF;
+  return encoding;
+}
+
+bool IsZeroWidthMark(const char* p) {
+  const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
+  return u[0] == 0xEF &&
+         ((u[1] == 0xBB && u[2] == 0xBF) || (u[1] == 0xBF && (u[2] == 0xBE || u[2] == 0xBF)));
+}
+
+void PassDeclaration(const char* declared, ParserEncoding* encoding) {
+  if (encoding->decided) return;
+  encoding->decided = true;
+  encoding->utf8 = !*declared || StringEqual(declared, "utf-8", 5, true) ||
+                   StringEqual(declared, "utf8", 4, true);
+}
 
 std::string ParserText(const char* bytes, size_t size) {
   std::string text;

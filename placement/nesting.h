@@ -28,6 +28,26 @@ std::string ParserText(const char* bytes, size_t size);
 /// ParserText of the file at `nativePath`; false when it cannot be read.
 bool ReadParserText(const std::string& nativePath, std::string* text);
 
+/// How TinyXML decides the encoding it reads a text in. A byte-order mark
+/// means UTF-8 from the start. Otherwise it reads byte by byte until the
+/// first top-level declaration, which decides for the rest: UTF-8 when its
+/// encoding is empty or begins with "UTF-8" or "UTF8" (any case), byte by
+/// byte (ISO-8859-1) when it names anything else.
+struct ParserEncoding {
+  bool utf8 = false;
+  bool decided = false;
+};
+
+/// The encoding at the start of `text` (NUL-terminated, or 3 bytes at least).
+ParserEncoding StartEncoding(const char* text);
+
+/// Moves `encoding` past a top-level declaration whose encoding is `declared`.
+void PassDeclaration(const char* declared, ParserEncoding* encoding);
+
+/// True at a UTF-8 byte-order mark, U+FFFE or U+FFFF: reading UTF-8, the
+/// parser skips them as white space and counts no column for them.
+bool IsZeroWidthMark(const char* p);
+
 /// What the walk saw of a parser text.
 struct ParserWalk {
   /// How deep the parser's elements nest, counted no further than limit + 1

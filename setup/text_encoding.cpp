@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text/utf8.h"
+
 namespace setup {
 namespace {
 
@@ -24,36 +26,12 @@ bool SameName(const std::string& a, const char* b) {
 // The code points of UTF-8 `text`; false when it is not UTF-8.
 bool CodePoints(const std::string& text, std::vector<int>* points) {
   for (size_t i = 0; i < text.size();) {
-    unsigned char lead = text[i];
-    int length = lead < 0x80 ? 1 : lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3
-                 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    int point = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      unsigned char next = text[i + k];
-      if ((next & 0xC0) != 0x80) return false;
-      point = point << 6 | (next & 0x3F);
-    }
-    const int least[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (point < least[length] || point > 0x10FFFF || (point >= 0xD800 && point < 0xE000))
-      return false;
-    points->push_back(point);
-    i += length;
+    Utf8Char c = ReadUtf8(text.data() + i, text.size() - i);
+    if (!c.valid) return false;
+    points->push_back(static_cast<int>(c.point));
+    i += c.length;
   }
   return true;
-}
-
-void AppendUtf8(int point, std::string* out) {
-  if (point < 0x80) {
-    *out += static_cast<char>(point);
-  } else if (point < 0x800) {
-    *out += static_cast<char>(0xC0 | point >> 6);
-    *out += static_cast<char>(0x80 | (point & 0x3F));
-  } else {
-    *out += static_cast<char>(0xE0 | point >> 12);
-    *out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
-    *out += static_cast<char>(0x80 | (point & 0x3F));
-  }
 }
 
 }  // namespace
