@@ -1,6 +1,7 @@
 #include "placement/loader.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include "placement/store.h"
 #include "tests/test_support.h"
@@ -79,7 +80,7 @@ TEST(LoaderTest, LoadsFiles) {
       {Between("<!DOCTYPE x><?xml version='1.0'?>"), kAOut + kBOut + "\n\n", kAStore + kBStore,
        false},
       // Text outside an element: the parser stops there without an error.
-      {kA + "\n</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 2: text outside an "
+      {kA + "</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 1: text outside an "
        "element; the rest of the file is not read\n\n", kAStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false}, {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
@@ -112,6 +113,16 @@ TEST(LoaderTest, AccumulatesAcrossFilesAndSkipsFailures) {
   EXPECT_EQ(DescribeStore(*placementStore), kAStore + kBStore);
   EXPECT_TRUE(StoreIsConsistent(*placementStore));
   EXPECT_EQ(allEntryDirs, placementStore->entryDirs);
+}
+
+// Comments do not count; every other node from the first entry on does.
+TEST(LoaderTest, CountsTopLevelNodesFromTheFirstEntry) {
+  for (const auto& c : {std::make_pair("<A/><SimObjectEntry/><!--c--><X/><!DOCTYPE y><Y/>", 4),
+                        std::make_pair("<A/><!--SimObjectEntry--><B/>", 1), std::make_pair("<A/>", 0)}) {
+    TiXmlDocument document;
+    document.Parse(c.first);
+    EXPECT_EQ(CountObjectEntries(document), c.second) << c.first;
+  }
 }
 
 }  // namespace

@@ -51,8 +51,11 @@ HRESULT SIMCONNECT_CALL SimConnect_CallDispatch(HANDLE h, DispatchProc proc, voi
   recording::Step step = std::move(recording::script.steps.front());
   recording::script.steps.pop_front();
   recording::script.now += step.advanceMs;
-  for (auto& m : step.messages)
-    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), m.size(), context);
+  for (auto& m : step.messages) {
+    DWORD size;  // as the header says, which a test may make short of the bytes there
+    memcpy(&size, m.data(), sizeof size);
+    proc(reinterpret_cast<SIMCONNECT_RECV*>(m.data()), size, context);
+  }
   return step.result;
 }
 
