@@ -329,31 +329,65 @@ void PassDeclaration(const char* declared, ParserEncoding* encoding) {
                    StringEqual(declared, "utf8", 4, true);
 }
 
+namespace {
+
+// Appends `size` bytes to `text` as the parser sees them, runs at a time;
+// false once a zero byte ends the text. `cr` carries a CR that ended the
+// previous piece (already written as LF) so that an LF after it is dropped.
+bool AppendParserText(const char* bytes, size_t size, bool* cr, std::string* text) {
+  const char* p = bytes;
+  const char* end = bytes + size;
+  if (*cr && p < end && *p == '\n') ++p;
+  *cr = false;
+  const char* zero = static_cast<const char*>(memchr(p, 0, static_cast<size_t>(end - p)));
+  if (zero) end = zero;
+  while (p < end) {
+    const char* at = static_cast<const char*>(memchr(p, '\r', static_cast<size_t>(end - p)));
+    if (!at) {
+      text->append(p, end);
+      break;
+    }
+    text->append(p, at);
+    text->push_back('\n');
+    p = at + 1;
+    if (p == end) *cr = !zero;
+    if (p < end && *p == '\n') ++p;
+  }
+  return !zero;
+}
+
+}  // namespace
+
 std::string ParserText(const char* bytes, size_t size) {
   std::string text;
   text.reserve(size);
-  for (size_t i = 0; i < size && bytes[i]; ++i) {
-    if (bytes[i] != '\r') {
-      text.push_back(bytes[i]);
-      continue;
-    }
-    text.push_back('\n');
-    if (i + 1 < size && bytes[i + 1] == '\n') ++i;
-  }
+  bool cr = false;
+  AppendParserText(bytes, size, &cr, &text);
   return text;
 }
 
 bool ReadParserText(const std::string& nativePath, std::string* text) {
   FILE* file = fopen(nativePath.c_str(), "rb");
   if (!file) return false;
-  std::string bytes;
+  // Each piece goes into the text as it is read; room for the whole file is
+  // made at once where its size is known, sparing the copies of growing.
+  std::string read;
+  if (fseek(file, 0, SEEK_END) == 0) {
+    long size = ftell(file);
+    if (size > 0) read.reserve(static_cast<size_t>(size));
+    rewind(file);
+  }
   char piece[65536];
   size_t got;
-  while ((got = fread(piece, 1, sizeof piece, file)) > 0) bytes.append(piece, got);
+  bool cr = false;
+  bool open = true;  // no zero byte yet; after one the rest is read for errors only
+  while ((got = fread(piece, 1, sizeof piece, file)) > 0) {
+    if (open) open = AppendParserText(piece, got, &cr, &read);
+  }
   bool failed = ferror(file) != 0;
   fclose(file);
   if (failed) return false;
-  *text = ParserText(bytes.data(), bytes.size());
+  *text = std::move(read);
   return true;
 }
 

@@ -58,6 +58,22 @@ TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
   }
 }
 
+// A file is read in pieces of 64 KiB: a CR LF split between two is one LF,
+// and the text ends at the first zero byte.
+TEST(NestingTest, ReadsAFileAsTheParserSeesIt) {
+  testing_support::TempFolder folder;
+  const std::string a(65535, 'a');
+  const std::pair<std::string, std::string> cases[] = {  // the file, its text
+      {a + "\r\nx\r\ry" + std::string(1, '\0') + "z", a + "\nx\n\ny"},
+      {a + "\r\r\n\n", a + "\n\n\n"}};
+  for (const auto& [bytes, text] : cases) {
+    folder.Write("f.xml", bytes);
+    std::string read;
+    ASSERT_TRUE(ReadParserText("f.xml", &read));
+    EXPECT_EQ(read, text);
+  }
+}
+
 TEST(NestingTest, DeepFileFailsToLoadCleanly) {
   testing_support::ResetProgram();
   testing_support::TempFolder folder;
