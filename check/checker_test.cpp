@@ -206,7 +206,8 @@ TEST_P(Checker, AnswersExactlyAndAgreesWithTheProgram) {
 
   // The checker must hold exactly what the program loads.
   testing_support::Capture([] { ScanPlacementFiles(), LoadFoundPlacementFiles(); });
-  CheckRun run{&out};
+  CheckRun run;
+  run.out = &out;
   CheckFolder("Quillmar/BrindlewickV2", &run);
   PlacementStore checked;
   for (const CheckedEntry& e : run.entries) {

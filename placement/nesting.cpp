@@ -392,13 +392,3 @@ bool ReadParserText(const std::string& nativePath, std::string* text) {
 }
 
 ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text); }
-
-bool NestingWithin(const char* bytes, size_t size, int limit) {
-  return WalkAsParser(ParserText(bytes, size).c_str(), limit).depth <= limit;
-}
-
-bool FileNestingIsSafe(const std::string& nativePath) {
-  std::string text;
-  return !ReadParserText(nativePath, &text) ||
-         WalkAsParser(text.c_str(), kMaxPlacementNesting).depth <= kMaxPlacementNesting;
-}

@@ -63,11 +63,4 @@ struct ParserWalk {
 /// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it.
 ParserWalk WalkAsParser(const char* text, int limit);
 
-/// True when no element of the file's bytes stands more than `limit` deep.
-bool NestingWithin(const char* bytes, size_t size, int limit);
-
-/// False for a file nested deeper than kMaxPlacementNesting. A file that
-/// cannot be read passes; the parser then reports it as it always does.
-bool FileNestingIsSafe(const std::string& nativePath);
-
 #endif  // BRINDLEWICK_PLACEMENT_NESTING_H_
