@@ -206,7 +206,7 @@ TEST(NetClientTest, ConnectsWhereSimConnectCfgSays) {
       {S + "Address=", C("line 2: Address is empty; give an IP address such as 127.0.0.1.")},
       {S + "MaxReceiveSize=307", C("line 2: MaxReceiveSize \"307\" must be a number from 308 to 16777216.")},
       {S + "MaxReceiveSize=16777217", C("line 2: MaxReceiveSize \"16777217\" must be a number from 308 to 16777216.")},
-      {S + "DisableNagle=yes", C("line 2: DisableNagle \"yes\" must be 0 or 1.")},
+      {S + "DisableNagle=2", C("line 2: DisableNagle \"2\" must be 0 or 1.")},
       {S + "Prot=Ipv4", C("line 2: unknown key \"Prot\"; the keys are Protocol, Address, Port, MaxReceiveSize, DisableNagle.")},
       {S + "Port=1\nport=2", C("line 3: \"port\" is given twice; keep only one.")},
       {S + "\n=x", C("line 3: \"=x\" is not a Key=Value line.")},
