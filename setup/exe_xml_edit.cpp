@@ -129,8 +129,9 @@ Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string&
     const std::string path_element = "<Path>" + encoded + "</Path>";
     size_t line;
     if (ours->path_element.end == 0) {
-      // No <Path>: one goes on a line of its own before </Launch.Addon>.
-      size_t end_tag = bytes.rfind("</", ours->element.end);
+      // No <Path>: one goes on a line of its own before </Launch.Addon>,
+      // the last end tag inside the entry (the root's may follow at once).
+      size_t end_tag = bytes.rfind("</", ours->element.end - 1);
       if (LineStart(bytes, end_tag, &line))
         splices.push_back({{line, line}, inner + path_element + nl});
       else
