@@ -77,7 +77,7 @@ void XMLCALL OnEnd(void* data, const XML_Char*) {
     r->doc->root_end_tag = tag.begin;
   } else if (depth == 1 && element.name == "Launch.Addon") {
     r->doc->addons.back().element.end = end;
-  } else if (depth == 2 && r->text) {
+  } else if (depth == 2 && r->text && r->open[1].name == "Launch.Addon") {
     Addon& addon = r->doc->addons.back();
     Trim(r->text);
     Span whole{element.start_tag.begin, end};

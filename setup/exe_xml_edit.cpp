@@ -18,9 +18,16 @@ struct Splice {
 };
 
 std::string Apply(std::string bytes, std::vector<Splice> splices) {
+  // Two entries of ours in a row may both claim the line end between them.
   std::sort(splices.begin(), splices.end(),
-            [](const Splice& a, const Splice& b) { return a.span.begin > b.span.begin; });
-  for (const Splice& s : splices) bytes.replace(s.span.begin, s.span.end - s.span.begin, s.text);
+            [](const Splice& a, const Splice& b) { return a.span.begin < b.span.begin; });
+  for (size_t i = 1; i < splices.size(); ++i) {
+    Span& span = splices[i].span;
+    span.begin = std::max(span.begin, splices[i - 1].span.end);
+    span.end = std::max(span.end, span.begin);
+  }
+  for (auto s = splices.rbegin(); s != splices.rend(); ++s)
+    bytes.replace(s->span.begin, s->span.end - s->span.begin, s->text);
   return bytes;
 }
 
