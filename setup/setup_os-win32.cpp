@@ -1,8 +1,11 @@
 // Windows: wide-character calls, UTF-8 inside the tool.
+// windows.h comes first.
+// clang-format off
+#include <windows.h>
 #include <knownfolders.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
+// clang-format on
 
 #include <string>
 
