@@ -274,7 +274,7 @@ int Change(const Options& options, const std::string& path, setup_os::Files& fil
       err << "Another brindlewick-setup is changing " << path
           << "; wait until it is done and run again. Nothing was changed.\n";
     else
-      err << "Cannot lock " << path << " (" << written << kLockSuffix << "): " << error
+      err << "Cannot create the lock file " << written << kLockSuffix << ": " << error
           << ". Nothing was changed.\n";
     return 1;
   }
