@@ -172,8 +172,8 @@ void SayChanged(const std::string& path, std::ostream& err) {
 }
 
 // The new text beside the file; the backup, written the same way, of a file
-// that held something; the swap; the read-back. Each step checks that no
-// one else wrote the file meanwhile.
+// that held something; the swap; the read-back. Before the backup and
+// before the swap it checks that no one else wrote the file meanwhile.
 int Write(setup_os::Files& files, const std::string& path, const std::string& written,
           const std::string& backup, const Loaded& old, const setup::Plan& plan, std::ostream& out,
           std::ostream& err) {
