@@ -79,7 +79,10 @@ void ExpectSound(const Text& before, const std::string& after, int ours) {
 // A test directory with programs in folders of awkward names and a
 // placement folder holding one placement file and things that are none.
 struct Scene {
-  fs::path dir = fs::temp_directory_path() / "brindlewick-setup-test";
+  // One of its own per test: CTest runs them side by side.
+  fs::path dir =
+      fs::temp_directory_path() / (std::string("brindlewick-setup-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   fs::path file = dir / "exe.xml";
   fs::path backup = dir / "exe.xml.brindlewick-backup";
   std::vector<std::pair<std::string, std::string>> marks;
