@@ -1,4 +1,4 @@
-// The native build, for the tests: no registry, no known folders.
+// The native build, for the tests.
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "setup/setup_os.h"
@@ -22,14 +21,6 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 void Print(const std::string& text, std::FILE* stream) {
   std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-std::string AppDataFolder() { return ""; }
-
-// Stands in for the registry's AppPath, so the tests can name a folder.
-std::string SimulatorFolder() {
-  const char* folder = std::getenv("BRINDLEWICK_SIMULATOR_FOLDER");
-  return folder ? folder : "";
 }
 
 std::string ProgramFolder() {
@@ -107,9 +98,8 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
     return false;
   }
   // The rename itself reaches the disk with the folder's entry.
-  std::string folder = target.find('/') == std::string::npos
-                           ? "."
-                           : target.substr(0, target.rfind('/') + 1);
+  std::string folder =
+      target.find('/') == std::string::npos ? "." : target.substr(0, target.rfind('/') + 1);
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd >= 0) {
     fsync(fd);

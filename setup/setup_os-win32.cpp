@@ -1,8 +1,6 @@
 // Windows: wide-character calls, UTF-8 inside the tool.
-#include <windows.h>
-#include <knownfolders.h>
 #include <shellapi.h>
-#include <shlobj.h>
+#include <windows.h>
 
 #include "setup/setup_os.h"
 
@@ -14,7 +12,8 @@ const char kProgramName[] = "Brindlewick.exe";
 namespace {
 
 std::wstring Wide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
@@ -31,9 +30,9 @@ std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
 
 std::string ErrorText(DWORD code) {
   wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string message = text ? Narrow(text) : "";
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
@@ -58,28 +57,6 @@ void Print(const std::string& text, std::FILE* stream) {
   UINT code_page = GetConsoleOutputCP();
   std::string out = Narrow(Wide(text), code_page ? code_page : CP_ACP);
   std::fwrite(out.data(), 1, out.size(), stream);
-}
-
-std::string AppDataFolder() {
-  wchar_t* folder = nullptr;
-  std::string path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder)))
-    path = Narrow(folder);
-  CoTaskMemFree(folder);
-  return path;
-}
-
-std::string SimulatorFolder() {
-  wchar_t value[MAX_PATH * 2];
-  DWORD size = sizeof value;
-  // RRF_RT_REG_SZ alone also takes a REG_EXPAND_SZ value, expanded.
-  if (RegGetValueW(HKEY_CURRENT_USER,
-                   L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", L"AppPath",
-                   RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-    return "";
-  std::string folder = Narrow(value);
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
 }
 
 std::string ProgramFolder() {
