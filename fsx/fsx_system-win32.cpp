@@ -1,7 +1,8 @@
 // Windows: the registry and %APPDATA% with calls Windows XP has
 // (RegQueryValueExW, SHGetFolderPathW), as FSX runs there.
-#include <shlobj.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shlobj.h>
 
 #include <vector>
 

@@ -1,6 +1,7 @@
 // Windows: wide-character calls, UTF-8 inside the tool.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include "setup/setup_os.h"
 
