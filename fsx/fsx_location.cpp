@@ -12,9 +12,10 @@ std::string WithoutClosingSeparator(std::string folder) {
   return folder;
 }
 
-// Windows compares file names without regard to case.
+// Windows compares file names without regard to case; "C:" is "C:\" here.
 std::string Comparable(const std::string& folder) {
-  std::string out = WithoutClosingSeparator(folder);
+  std::string out = folder;
+  while (!out.empty() && (out.back() == '\\' || out.back() == '/')) out.pop_back();
   for (char& c : out)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return out;
@@ -56,7 +57,7 @@ Simulators FindSimulators(const System& system, Spelling spelling) {
     }
     simulators.found.push_back(found);
   };
-  if (!boxed.empty() && Comparable(boxed) != Comparable(steam))
+  if (!boxed.empty() && (steam.empty() || Comparable(boxed) != Comparable(steam)))
     add(boxed, system.exists(boxed + sep + "steam_api.dll"), false);
   if (!steam.empty()) add(steam, true, true);
   return simulators;
