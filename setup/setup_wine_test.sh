@@ -67,4 +67,12 @@ expected="Found: FSX Steam Edition in $se_win, which reads $appdata_win\\Microso
 exe.xml: $appdata_win\\Microsoft\\FSX\\exe.xml"
 grep -qF "$expected" <<<"$out" && grep -qxF "Simulator folder: $se_win" <<<"$out" ||
   fail "status with both editions said: $out"
+
+# An AppPath written without its closing NUL, and with an odd byte after it.
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"AppPath"=hex(1):%s\r\n' \
+  "${key/HKCU/HKEY_CURRENT_USER}" 43,00,3a,00,5c,00,46,00,53,00,58,00,5c |
+  iconv -f UTF-8 -t UTF-16 >"$work/no-nul.reg"
+"$WINE" reg import "$("$WINE" winepath -w "$work/no-nul.reg")" >/dev/null 2>&1
+out=$(run status) || fail "status: $out"
+grep -qF "Found: boxed FSX in C:\FSX," <<<"$out" || fail "AppPath without its NUL: $out"
 echo "ok: setup under Wine"
