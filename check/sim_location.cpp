@@ -4,6 +4,7 @@
 
 #include "ini/ini.h"
 #include "os/os.h"
+#include "os/regular_file.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ std::string Comparable(std::string folder) {
 }
 
 bool Exists(const std::string& path) {
-  FILE* file = fopen(os::NativePath(path).c_str(), "rb");
+  FILE* file = os::OpenRegularFile(os::NativePath(path));
   if (file) fclose(file);
   return file != nullptr;
 }
@@ -33,8 +34,9 @@ std::string UsualFsxCfg(const std::string& simFolder) {
   std::string appData = RoamingAppDataFolder();
   if (appData.empty()) return std::string();
   std::string steamFolder;
-  bool steam = ReadSimulatorAppPath(true, &steamFolder) &&
-               Comparable(steamFolder) == Comparable(simFolder);
-  std::string path = appData + (steam ? "\\Microsoft\\FSX-SE\\fsx_se.cfg" : "\\Microsoft\\FSX\\fsx.cfg");
+  bool steam =
+      ReadSimulatorAppPath(true, &steamFolder) && Comparable(steamFolder) == Comparable(simFolder);
+  std::string path =
+      appData + (steam ? "\\Microsoft\\FSX-SE\\fsx_se.cfg" : "\\Microsoft\\FSX\\fsx.cfg");
   return Exists(path) ? path : std::string();
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -32,6 +33,11 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   Write(root + "/sim/SimObjects/Airplanes/Cub/Aircraft.cfg",
         "[fltsim.0]\ntitle=Piper Cub\n[fltsim.1]\ntitle=Harbour Buoy\n");
   Write(root + "/sim/SimObjects/Boats/Broken/sim.cfg/x", "");
+  // A pipe would wait for a writer, /dev/zero never end.
+  Write(root + "/sim/SimObjects/Boats/Pipe/x", "");
+  mkfifo((root + "/sim/SimObjects/Boats/Pipe/sim.cfg").c_str(), 0600);
+  Write(root + "/sim/SimObjects/Boats/Zero/x", "");
+  symlink("/dev/zero", (root + "/sim/SimObjects/Boats/Zero/sim.cfg").c_str());
   Write(root + "/sim/Extra/Tower/sim.cfg", "[fltsim.0]\ntitle=Control Tower\n");
   Write(root + "/abs/Crane/sim.cfg", "[fltsim.0]\ntitle=Dock Crane\n");
   Write(root + "/fsx.cfg", In(root, "[Main]\nSimObjectPaths.0=Extra\nSimObjectPaths.1=$/abs\n"));
@@ -40,8 +46,9 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   const char* sim = "--sim $/sim";
   const char* fsx = "--sim $/sim --fsx-cfg $/fsx.cfg";
   const char* list = "--titles $/list.txt";
-  const char* clean = "1 variant: 0 errors, 0 warnings, 4 notes; 1 title checked against 4 "
-                      "installed objects\n";
+  const char* clean =
+      "1 variant: 0 errors, 0 warnings, 6 notes; 1 title checked against 4 "
+      "installed objects\n";
   const struct {
     const char* options;
     const char* title;
@@ -49,18 +56,26 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   } cases[] = {
       {sim, "Harbour Buoy", clean},
       {sim, "Red Buoy", clean},
-      {sim, "x", "$/sim/SimObjects/Misc/Buoy/sim.cfg:2:1: note: title= outside a [fltsim.N] "
-                 "section: the simulator ignores it\n"},
-      {sim, "x", "$/sim/SimObjects/Misc/Buoy/sim.cfg:4:1: note: the title \"Harbour Buoy\" is "
-                 "also defined at $/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4: which of the two "
-                 "the simulator creates is not known\n"},
+      {sim, "x",
+       "$/sim/SimObjects/Misc/Buoy/sim.cfg:2:1: note: title= outside a [fltsim.N] "
+       "section: the simulator ignores it\n"},
+      {sim, "x",
+       "$/sim/SimObjects/Misc/Buoy/sim.cfg:4:1: note: the title \"Harbour Buoy\" is "
+       "also defined at $/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4: which of the two "
+       "the simulator creates is not known\n"},
       {sim, "x", "$/sim/SimObjects/Boats/Broken/sim.cfg: note: cannot be read: Is a directory\n"},
-      {sim, "piper cub", "$/p/a.xml:1:52: warning: the title \"piper cub\" is installed as \"Piper "
-                         "Cub\" ($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:2): write it with the "
-                         "same capital letters\n"},
-      {sim, "Harbor Buoy", "$/p/a.xml:1:52: error: no installed simulator object has the title "
-                           "\"Harbor Buoy\"; did you mean \"Harbour Buoy\" "
-                           "($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4)?\n"},
+      {sim, "x",
+       "$/sim/SimObjects/Boats/Pipe/sim.cfg: note: cannot be read: not a regular file "
+       "(a pipe or a device)\n"},
+      {sim, "x", "$/sim/SimObjects/Boats/Zero/sim.cfg: note: cannot be read: not a regular file"},
+      {sim, "piper cub",
+       "$/p/a.xml:1:52: warning: the title \"piper cub\" is installed as \"Piper "
+       "Cub\" ($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:2): write it with the "
+       "same capital letters\n"},
+      {sim, "Harbor Buoy",
+       "$/p/a.xml:1:52: error: no installed simulator object has the title "
+       "\"Harbor Buoy\"; did you mean \"Harbour Buoy\" "
+       "($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:4)?\n"},
       // 3 edits are near for 14 characters, 4 are not.
       {sim, "Hxrbour BuoyXY", "the title \"Hxrbour BuoyXY\"; did you mean \"Harbour Buoy\""},
       {sim, "Hxrbxur BuoyXY", "the title \"Hxrbxur BuoyXY\"\n"},
@@ -79,9 +94,11 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.options) + " / " + c.title);
-    Write(root + "/p/a.xml", std::string("<SimObjectEntry><Object Dir=\"d\"/><Season Type=\"SU\" ") +
-                                 "SimTitle=\"" + c.title + "\"/><PlacementData Lat=\"1\" Lon=\"2\" "
-                                 "Alt=\"3\"/></SimObjectEntry>");
+    Write(root + "/p/a.xml",
+          std::string("<SimObjectEntry><Object Dir=\"d\"/><Season Type=\"SU\" ") + "SimTitle=\"" +
+              c.title +
+              "\"/><PlacementData Lat=\"1\" Lon=\"2\" "
+              "Alt=\"3\"/></SimObjectEntry>");
     std::vector<std::string> args;
     std::istringstream words(In(root, c.options) + " " + root + "/p");
     for (std::string word; words >> word;) args.push_back(word);

@@ -9,10 +9,11 @@
 
 #include "ini/ini.h"
 #include "os/os.h"
+#include "os/regular_file.h"
 
 const char* const kDefaultSearchFolders[6] = {
-    "SimObjects\\Airplanes",      "SimObjects\\Rotorcraft", "SimObjects\\GroundVehicles",
-    "SimObjects\\Boats",          "SimObjects\\Animals",    "SimObjects\\Misc"};
+    "SimObjects\\Airplanes", "SimObjects\\Rotorcraft", "SimObjects\\GroundVehicles",
+    "SimObjects\\Boats",     "SimObjects\\Animals",    "SimObjects\\Misc"};
 
 namespace {
 
@@ -66,7 +67,7 @@ std::vector<std::string> List(const std::string& folder, const wchar_t* wildcard
 void IndexContainerFile(const std::string& file, TitleIndex* index) {
   std::string text;
   if (!ini::ReadWholeFile(os::NativePath(file), &text)) {
-    index->notes.push_back({file, 0, std::string("cannot be read: ") + strerror(errno)});
+    index->notes.push_back({file, 0, "cannot be read: " + os::ErrorText(errno)});
     return;
   }
   IndexContainerText(text, file, index);
@@ -164,7 +165,7 @@ bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, Tit
   }
   std::string cfgText;
   if (!fsxCfg.empty() && !ini::ReadWholeFile(os::NativePath(fsxCfg), &cfgText)) {
-    *problem = "--fsx-cfg " + fsxCfg + ": cannot be read (" + strerror(errno) + ")";
+    *problem = "--fsx-cfg " + fsxCfg + ": cannot be read (" + os::ErrorText(errno) + ")";
     return false;
   }
   bool anyFolder = false;
@@ -185,7 +186,7 @@ bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, Tit
 bool IndexTitleList(const std::string& path, TitleIndex* index, std::string* problem) {
   std::string text;
   if (!ini::ReadWholeFile(os::NativePath(path), &text)) {
-    *problem = "--titles " + path + ": cannot be read (" + strerror(errno) + ")";
+    *problem = "--titles " + path + ": cannot be read (" + os::ErrorText(errno) + ")";
     return false;
   }
   int number = 0;
