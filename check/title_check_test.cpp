@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "check/checker.h"
+#include "check/title_check.h"
 
 namespace {
 
@@ -112,3 +114,45 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
 }
 
 }  // namespace
+
+// The filters that spare most comparisons must never change the answer: the
+// nearest title, ties to the one read first, as comparing with every title
+// by the plain table finds it.
+TEST(TitleCheckTest, NearestIsTheNearestOfAll) {
+  auto plain = [](const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+      size_t diagonal = row[0];
+      row[0] = i;
+      for (size_t j = 1; j <= b.size(); ++j) {
+        size_t above = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        diagonal = above;
+      }
+    }
+    return row[b.size()];
+  };
+  srand(21);
+  auto word = [](size_t length) {
+    std::string text;
+    while (text.size() < length) text += "ab1 Z\xc9"[rand() % 6];
+    return text;
+  };
+  for (int round = 0; round < 20; ++round) {
+    TitleIndex index;
+    for (int i = 0; i < 200; ++i) AddTitle(word(4 + rand() % 12), "t", i + 1, &index);
+    PrepareSuggestions(&index);
+    for (int q = 0; q < 50; ++q) {
+      std::string title = word(4 + rand() % 12);
+      if (index.folded.count(FoldCase(title))) continue;
+      const InstalledTitle* expected = nullptr;
+      size_t best = NearDistance(title.size());
+      for (const InstalledTitle& t : index.titles) {
+        size_t distance = plain(FoldCase(title), FoldCase(t.title));
+        if (distance < best || (distance == best && !expected)) best = distance, expected = &t;
+      }
+      EXPECT_EQ(Nearest(title, index), expected) << title;
+    }
+  }
+}

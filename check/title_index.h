@@ -3,6 +3,9 @@
 #ifndef BRINDLEWICK_CHECK_TITLE_INDEX_H_
 #define BRINDLEWICK_CHECK_TITLE_INDEX_H_
 
+#include <stdint.h>
+
+#include <array>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +23,18 @@ struct IndexNote {
   std::string message;
 };
 
+/// A distinct title as "did you mean" compares it: case-folded, with how
+/// often each kind of character occurs in it (NearKind).
+struct NearTitle {
+  std::string folded;
+  size_t first = 0;  // index into TitleIndex::titles of its first definition
+  std::array<unsigned char, 64> counts{};
+};
+
+/// The kind of a case-folded byte that NearTitle counts: each letter and
+/// digit and the space its own, other bytes shared.
+size_t NearKind(unsigned char byte);
+
 struct TitleIndex {
   std::vector<InstalledTitle> titles;  // every definition, in the order read
   /// Index into `titles` of the first definition of each title, as written
@@ -27,6 +42,12 @@ struct TitleIndex {
   std::unordered_map<std::string, size_t> exact;
   std::unordered_map<std::string, size_t> folded;
   std::vector<IndexNote> notes;
+  /// Each folded title once, shortest first, and beside them, packed tight
+  /// for a quick first look at all: which kinds of character each holds
+  /// (bit k for kind k) and its length. Filled by PrepareSuggestions.
+  std::vector<NearTitle> near;
+  std::vector<uint64_t> nearKinds;
+  std::vector<uint32_t> nearLengths;
 };
 
 /// The six search folders the simulator uses when fsx.cfg names none.
