@@ -1,14 +1,17 @@
+#include "check/title_check.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <codecvt>
 #include <fstream>
+#include <locale>
 #include <sstream>
 
 #include "check/checker.h"
-#include "check/title_check.h"
 
 namespace {
 
@@ -26,6 +29,19 @@ void Write(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// `text` (UTF-8) as UTF-16, with or without its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian, bool mark) {
+  std::u16string units =
+      std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t>().from_bytes(text);
+  if (mark) units.insert(units.begin(), u'\xFEFF');
+  std::string bytes;
+  for (char16_t unit : units) {
+    char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
 TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   char pattern[] = "/tmp/titles_XXXXXX";
   const std::string root = mkdtemp(pattern);
@@ -40,16 +56,25 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   mkfifo((root + "/sim/SimObjects/Boats/Pipe/sim.cfg").c_str(), 0600);
   Write(root + "/sim/SimObjects/Boats/Zero/x", "");
   symlink("/dev/zero", (root + "/sim/SimObjects/Boats/Zero/sim.cfg").c_str());
+  // UTF-16 is read as the simulator reads it, UTF-16 without its mark is not.
+  Write(root + "/sim/SimObjects/Animals/Gull/sim.cfg",
+        Utf16("[fltsim.0]\r\ntitle=Gull \u20ac\U0001F426\r\n", false, true));
+  Write(root + "/sim/SimObjects/Animals/Owl/sim.cfg",
+        Utf16("[fltsim.0]\ntitle=Owl\n", false, false));
+  Write(root + "/sim/SimObjects/Animals/None/sim.cfg", "[General]\ntitle=Stray\n");
   Write(root + "/sim/Extra/Tower/sim.cfg", "[fltsim.0]\ntitle=Control Tower\n");
   Write(root + "/abs/Crane/sim.cfg", "[fltsim.0]\ntitle=Dock Crane\n");
   Write(root + "/fsx.cfg", In(root, "[Main]\nSimObjectPaths.0=Extra\nSimObjectPaths.1=$/abs\n"));
   Write(root + "/list.txt", "  Piper Cub  \n\n\"Quoted Title\"\n");
+  Write(root + "/bom.txt", "\xEF\xBB\xBFPiper Cub\n");
+  Write(root + "/wide.txt", Utf16("Piper Cub\n", true, true));
+  Write(root + "/bare.txt", Utf16("Piper Cub\n", true, false));
 
   const char* sim = "--sim $/sim";
   const char* fsx = "--sim $/sim --fsx-cfg $/fsx.cfg";
   const char* list = "--titles $/list.txt";
   const char* clean =
-      "1 variant: 0 errors, 0 warnings, 6 notes; 1 title checked against 4 "
+      "1 variant: 0 errors, 0 warnings, 9 notes; 1 title checked against 5 "
       "installed objects\n";
   const struct {
     const char* options;
@@ -70,6 +95,18 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
        "$/sim/SimObjects/Boats/Pipe/sim.cfg: note: cannot be read: not a regular file "
        "(a pipe or a device)\n"},
       {sim, "x", "$/sim/SimObjects/Boats/Zero/sim.cfg: note: cannot be read: not a regular file"},
+      {sim, "Gull \x80?", clean},
+      {sim, "x",
+       "Animals/Owl/sim.cfg: note: it holds zero bytes, as UTF-16 text without a "
+       "byte-order mark does: its titles are not read"},
+      {sim, "x",
+       "Animals/None/sim.cfg: note: no title read from it: no [fltsim.N] section has "
+       "a title= line\n"},
+      {"--titles $/bom.txt", "Piper Cub",
+       "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object\n"},
+      {"--titles $/wide.txt", "Piper Cub",
+       "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object\n"},
+      {"--titles $/bare.txt", "x", "$/bare.txt: error: --titles $/bare.txt: it holds zero bytes"},
       {sim, "piper cub",
        "$/p/a.xml:1:52: warning: the title \"piper cub\" is installed as \"Piper "
        "Cub\" ($/sim/SimObjects/Airplanes/Cub/Aircraft.cfg:2): write it with the "

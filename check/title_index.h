@@ -74,6 +74,13 @@ std::vector<std::string> SearchFoldersFromFsxCfg(const std::string& text);
 bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, TitleIndex* index,
                     std::string* problem);
 
+/// Makes the bytes of a container or title list into the text the index
+/// reads: a UTF-8 byte-order mark is dropped, UTF-16 with its mark becomes
+/// Windows-1252, the code page titles are compared in ('?' for a character
+/// it lacks, as a narrow call gets it). False, with what to do in `problem`,
+/// for text with zero bytes in it (UTF-16 without a mark): it is not read.
+bool DecodeTitleText(std::string* text, std::string* problem);
+
 /// Indexes a list of titles, one per line; blank lines are skipped.
 bool IndexTitleList(const std::string& path, TitleIndex* index, std::string* problem);
 
