@@ -4,9 +4,10 @@
 #define BRINDLEWICK_CHECK_CHECK_RUN_H_
 
 #include <map>
-#include <set>
 #include <ostream>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct CheckedEntry {
 };
 
 struct TitleIndex;
+struct InstalledTitle;
 
 enum class Severity { kError, kWarning, kNote };
 
@@ -43,6 +45,9 @@ struct CheckRun {
   /// The installed titles the SimTitles are checked against; null: none.
   const TitleIndex* installed = nullptr;
   std::set<std::string> titlesChecked;
+  /// The nearest installed title found for each title not installed (null:
+  /// none near): an author's one misspelling is often repeated many times.
+  std::unordered_map<std::string, const InstalledTitle*> nearest;
 };
 
 /// Prints "file:line:column: error|warning|note: message" and counts it. A

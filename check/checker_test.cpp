@@ -28,6 +28,7 @@ std::string Entry(const std::string& dir, const std::string& placement,
 
 const char kHere[] = "Lat=\"1\" Lon=\"2\" Alt=\"3\"";
 const char kClean[] = "1 file, 1 entry, 5 variants: 0 errors, 0 warnings, 0 notes\n";
+const char kOneEntry[] = "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n";
 const char kLatin1[] = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
 const char kNotAnsi[] =
     " is sent as UTF-8 bytes (the file is read as UTF-8), but the simulator's titles are "
@@ -162,6 +163,28 @@ std::vector<Case> Cases() {
        {{"F/a.xml", "\xef\xbb\xbf" + Entry("A", kHere) + "<!--\xef\xbf\xc0-->  x\n"}}, {"F"}, 1,
        "F/a.xml:4:11: error: text outside an element: the program stops reading the file here "
        "and reads no entry after it\n1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      // What the parser drops without an error.
+      {"UnclosedComment", {{"F/a.xml", Entry("A", kHere) + "  <!-- B is off\n" + Entry("B", kHere)}},
+       {"F"}, 1, "F/a.xml:4:3: error: a comment that is never closed (no -->): the program stops "
+       "reading the file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"UnclosedCdata", {{"F/a.xml", Entry("A", kHere) + "<![CDATA[\n" + Entry("B", kHere)}},
+       {"F"}, 1, "F/a.xml:4:1: error: a CDATA section that is never closed (no ]]>): the program "
+       "stops reading the file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"UnreadableDeclaration", {{"F/a.xml", "<?xml version=\"1.0\" encoding='ISO-8859-1\"?>\n" +
+                                             Entry("A", kHere)}},
+       {"F"}, 1, "F/a.xml:1:1: error: an XML declaration that cannot be read (check its quotes and "
+       "its ?>): the program stops reading the file here and reads no entry after it\n"
+       "1 file, 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      {"RunawayDeclaration", {{"F/a.xml", "<?xml version='1.0\"?>\n<SimObjectEntry><O Dir='X'/>"
+                                          "<PlacementData/></SimObjectEntry>\n" + Entry("A", kHere)}},
+       {"F"}, 1, "F/a.xml:1:1: error: a value of this XML declaration runs over a '<' or a line "
+       "break (its quotes do not match): the program does not read what it swallows\n" +
+       std::string(kOneEntry), ""},
+      {"TooManyAttributes", {{"F/a.xml", "<SimObjectEntry" +
+                                        [] { std::string s; for (int i = 0; i <= 1000; ++i) s += " a" + std::to_string(i) + "=''"; return s; }() +
+                                        "/>" + Entry("A", kHere)}},
+       {"F"}, 1, "F/a.xml: error: the file does not load: an element has more than 1000 "
+       "attributes\n1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n", ""},
       {"EmptyFolder", {{"F/.keep", ""}}, {"F"}, 0,
        "F: warning: no placement files (*.xml) here: the program would place nothing\n"
        "0 files, 0 entries, 0 variants: 0 errors, 1 warning, 0 notes\n", ""},

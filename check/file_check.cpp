@@ -29,6 +29,19 @@ void ReportNoEntries(const TiXmlDocument& document, const std::string& file, Che
   }
 }
 
+const char* StopCause(ParserStop kind) {
+  switch (kind) {
+    case ParserStop::kComment:
+      return "a comment that is never closed (no -->)";
+    case ParserStop::kCdata:
+      return "a CDATA section that is never closed (no ]]>)";
+    case ParserStop::kDeclaration:
+      return "an XML declaration that cannot be read (check its quotes and its ?>)";
+    default:
+      return "text outside an element";
+  }
+}
+
 }  // namespace
 
 void CheckPlacementDocument(const TiXmlDocument& document, const std::string& file,
@@ -70,9 +83,14 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
     return;
   }
   CheckPlacementDocument(document, file, lastFile, EncodingAtStart(file), run);
+  if (parse.runawayLine > 0) {
+    Report(run, file, parse.runawayLine, parse.runawayColumn, Severity::kError,
+           "a value of this XML declaration runs over a '<' or a line break (its quotes do not "
+           "match): the program does not read what it swallows");
+  }
   if (parse.stopLine > 0) {
     Report(run, file, parse.stopLine, parse.stopColumn, Severity::kError,
-           "text outside an element: the program stops reading the file here and reads "
-           "no entry after it");
+           std::string(StopCause(parse.stopKind)) +
+               ": the program stops reading the file here and reads no entry after it");
   }
 }

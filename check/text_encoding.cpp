@@ -3,11 +3,12 @@
 #include <stdio.h>
 #include <tinyxml.h>
 
+#include "os/regular_file.h"
 #include "text/utf8.h"
 
 ParserEncoding EncodingAtStart(const std::string& path) {
   char start[4] = {0, 0, 0, 0};
-  if (FILE* file = fopen(path.c_str(), "rb")) {
+  if (FILE* file = os::OpenRegularFile(path)) {
     if (fread(start, 1, 3, file) != 3) start[0] = 0;
     fclose(file);
   }

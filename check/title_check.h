@@ -18,6 +18,14 @@ size_t NearDistance(size_t length);
 /// more than `limit`.
 size_t EditDistance(const std::string& a, const std::string& b, size_t limit);
 
+/// Fills index->near from the titles indexed, for Nearest.
+void PrepareSuggestions(TitleIndex* index);
+
+/// The installed title nearest to `title` in edit distance (case-folded), at
+/// most NearDistance away; of several equally near, the one read first. Null
+/// when none is near enough.
+const InstalledTitle* Nearest(const std::string& title, const TitleIndex& index);
+
 /// Indexes the titles the options name (--sim, --titles; on Windows without
 /// either, the simulator the registry names), says so in one line where it
 /// found them by itself, and reports the index's notes. Sets run->installed

@@ -9,10 +9,11 @@
 
 #include "ini/ini.h"
 #include "os/os.h"
+#include "os/regular_file.h"
 
 const char* const kDefaultSearchFolders[6] = {
-    "SimObjects\\Airplanes",      "SimObjects\\Rotorcraft", "SimObjects\\GroundVehicles",
-    "SimObjects\\Boats",          "SimObjects\\Animals",    "SimObjects\\Misc"};
+    "SimObjects\\Airplanes", "SimObjects\\Rotorcraft", "SimObjects\\GroundVehicles",
+    "SimObjects\\Boats",     "SimObjects\\Animals",    "SimObjects\\Misc"};
 
 namespace {
 
@@ -63,13 +64,78 @@ std::vector<std::string> List(const std::string& folder, const wchar_t* wildcard
   return names;
 }
 
+// Windows-1252's letters at 0x80 to 0x9F, by code point; 0 where it has none.
+const uint16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char Cp1252(unsigned long point) {
+  if (point < 0x80 || (point >= 0xA0 && point <= 0xFF)) return static_cast<char>(point);
+  for (int i = 0; i < 32; ++i) {
+    if (kCp1252High[i] == point) return static_cast<char>(0x80 + i);
+  }
+  return '?';  // as the simulator's narrow calls get it
+}
+
+// UTF-16 text (after its byte-order mark) as Windows-1252.
+std::string FromUtf16(const std::string& bytes, bool bigEndian) {
+  std::string out;
+  auto unit = [&](size_t at) {
+    unsigned char a = static_cast<unsigned char>(bytes[at]);
+    unsigned char b = static_cast<unsigned char>(bytes[at + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
+    unsigned long point = static_cast<unsigned long>(unit(at));
+    if (point >= 0xD800 && point <= 0xDBFF && at + 3 < bytes.size()) {
+      unsigned long low = static_cast<unsigned long>(unit(at + 2));
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        point = 0x10000 + ((point - 0xD800) << 10) + (low - 0xDC00);
+        at += 2;
+      }
+    }
+    out.push_back(Cp1252(point));
+  }
+  return out;
+}
+
+}  // namespace
+
+bool DecodeTitleText(std::string* text, std::string* problem) {
+  const std::string& t = *text;
+  if (t.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    text->erase(0, 3);
+  } else if (t.compare(0, 2, "\xFF\xFE") == 0 || t.compare(0, 2, "\xFE\xFF") == 0) {
+    *text = FromUtf16(t, t[0] == '\xFE');
+  } else if (t.find('\0') != std::string::npos) {
+    *problem =
+        "it holds zero bytes, as UTF-16 text without a byte-order mark does: its titles "
+        "are not read; save it as ANSI, UTF-8 or UTF-16 with a byte-order mark";
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
 void IndexContainerFile(const std::string& file, TitleIndex* index) {
   std::string text;
   if (!ini::ReadWholeFile(os::NativePath(file), &text)) {
-    index->notes.push_back({file, 0, std::string("cannot be read: ") + strerror(errno)});
+    index->notes.push_back({file, 0, "cannot be read: " + os::ErrorText(errno)});
     return;
   }
+  std::string problem;
+  if (!DecodeTitleText(&text, &problem)) {
+    index->notes.push_back({file, 0, problem});
+    return;
+  }
+  size_t before = index->titles.size();
   IndexContainerText(text, file, index);
+  if (index->titles.size() == before) {
+    index->notes.push_back(
+        {file, 0, "no title read from it: no [fltsim.N] section has a title= line"});
+  }
 }
 
 void IndexSearchFolder(const std::string& folder, TitleIndex* index) {
@@ -164,7 +230,7 @@ bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, Tit
   }
   std::string cfgText;
   if (!fsxCfg.empty() && !ini::ReadWholeFile(os::NativePath(fsxCfg), &cfgText)) {
-    *problem = "--fsx-cfg " + fsxCfg + ": cannot be read (" + strerror(errno) + ")";
+    *problem = "--fsx-cfg " + fsxCfg + ": cannot be read (" + os::ErrorText(errno) + ")";
     return false;
   }
   bool anyFolder = false;
@@ -185,7 +251,12 @@ bool IndexSimulator(const std::string& simFolder, const std::string& fsxCfg, Tit
 bool IndexTitleList(const std::string& path, TitleIndex* index, std::string* problem) {
   std::string text;
   if (!ini::ReadWholeFile(os::NativePath(path), &text)) {
-    *problem = "--titles " + path + ": cannot be read (" + strerror(errno) + ")";
+    *problem = "--titles " + path + ": cannot be read (" + os::ErrorText(errno) + ")";
+    return false;
+  }
+  std::string why;
+  if (!DecodeTitleText(&text, &why)) {
+    *problem = "--titles " + path + ": " + why;
     return false;
   }
   int number = 0;

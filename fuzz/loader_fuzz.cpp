@@ -2,8 +2,11 @@
 // separated by a line "%%FILE%%". Each goes the program's way (the parser
 // text, the guard, TinyXML's Parse, the reading). Besides the sanitizers:
 // - the guard's walk must agree with what TinyXML built: the depth of the
-//   elements in the document equals the depth the walk measured, and the walk
-//   stops at the top level exactly where the parser stopped without an error;
+//   elements in the document equals the depth the walk measured; the walk
+//   stops at text at the top level exactly where the parser stopped without an
+//   error, and where it finds the parser reads no further for another cause
+//   (a comment or CDATA never closed, a declaration it cannot read), the
+//   parser read to the end, its last node is of that kind and starts there;
 // - after each file the store equals the working set and keeps its shape.
 #include <stdint.h>
 #include <stdio.h>
@@ -49,14 +52,38 @@ void LoadOne(const std::string& bytes) {
   const char* stop = again.Parse(text.c_str());
   if (stop && !*stop) stop = nullptr;
   // A document in error has no stop to compare (text first of all is one).
-  if (walk.depth != ElementDepth(&again) || (!again.Error() && walk.stop != stop)) {
-    fprintf(stderr, "guard and parser disagree: depth %d against %d, stop %ld against %ld\n",
+  bool agree = walk.depth == ElementDepth(&again);
+  if (agree && !again.Error()) {
+    const TiXmlNode* last = again.LastChild();
+    switch (walk.stopKind) {
+      case ParserStop::kNone:
+      case ParserStop::kText:
+        agree = walk.stop == stop;
+        break;
+      case ParserStop::kComment:
+        agree = !stop && last->ToComment();
+        break;
+      case ParserStop::kCdata:
+        agree = !stop && last->ToText() && last->ToText()->CDATA();
+        break;
+      case ParserStop::kDeclaration:
+        agree = !stop && last->ToDeclaration();
+        break;
+    }
+    // The stop is where the parser placed that node.
+    if (agree && walk.stopKind > ParserStop::kText) {
+      agree = parse.stopLine == last->Row() && parse.stopColumn == last->Column();
+    }
+  }
+  if (!agree) {
+    fprintf(stderr,
+            "guard and parser disagree: depth %d against %d, stop %ld (kind %d) against %ld\n",
             walk.depth, ElementDepth(&again), walk.stop ? long(walk.stop - text.c_str()) : -1L,
-            stop ? long(stop - text.c_str()) : -1L);
+            static_cast<int>(walk.stopKind), stop ? long(stop - text.c_str()) : -1L);
     abort();
   }
   if (!parse.loaded) return;
-  ReadPlacementDocument(document, parse.stopLine);
+  ReadPlacementDocument(document, parse);
   if (!StoreIsConsistent(*placementStore) || !StoreEqualsWorkingSet(*placementStore)) abort();
 }
 

@@ -2,6 +2,9 @@
 
 #include <errno.h>
 #include <stdio.h>
+#include <string.h>
+
+#include "os/regular_file.h"
 
 namespace ini {
 
@@ -28,8 +31,11 @@ void ReadIni(const std::string& text, const std::function<bool(const Line&)>& vi
   while (start <= text.size()) {
     size_t stop = text.find('\n', start);
     if (stop == std::string::npos) stop = text.size();
-    size_t comment = text.find(';', start);
-    size_t end = comment < stop ? comment : stop;
+    // Within the line: a search to the end of the text for each line would
+    // make a long file without ';' take quadratic time.
+    const void* comment = memchr(text.data() + start, ';', stop - start);
+    size_t end =
+        comment ? static_cast<size_t>(static_cast<const char*>(comment) - text.data()) : stop;
     line.text = Trim(text.substr(start, end - start));
     start = stop + 1;
     ++line.number;
@@ -55,7 +61,7 @@ void ReadIni(const std::string& text, const std::function<bool(const Line&)>& vi
 }
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-  FILE* file = fopen(path.c_str(), "rb");
+  FILE* file = os::OpenRegularFile(path);
   if (file == nullptr) return false;
   text->clear();
   char chunk[16384];

@@ -36,7 +36,8 @@ std::string Trim(const std::string& text);
 /// ASCII letters in lower case, other bytes as they are.
 std::string Lower(std::string text);
 
-/// Reads the whole of `path` into `text`. False on failure, with errno set.
+/// Reads the whole of `path` into `text`. False on failure, with errno set;
+/// what is not a regular file is not read (os::OpenRegularFile).
 bool ReadWholeFile(const std::string& path, std::string* text);
 
 }  // namespace ini

@@ -1,14 +1,39 @@
 // Win32 services: the real calls the program was written for.
-#include <windows.h>
-
 #include <wchar.h>
 #include <wctype.h>
+#include <windows.h>
 
 #include <string>
 
 #include "os/os.h"
 
 namespace os {
+
+// Names reach the rest of the program in the ANSI code page. No best-fit
+// look-alikes: "\u0141odz.xml" must not become "Lodz.xml", another file.
+// Where Windows uses UTF-8 as the ANSI code page (65001, "Use Unicode UTF-8
+// for worldwide language support"), WideCharToMultiByte fails for that flag
+// and for the used-default pointer: every name would come back empty. UTF-8
+// holds every character, so nothing is lost there but what is no character
+// (a lone surrogate in a name), which WC_ERR_INVALID_CHARS turns into a failure.
+std::string WideToNarrow(const wchar_t* text, unsigned codePage, bool* lossy) {
+  *lossy = false;
+  int wideLength = lstrlenW(text);
+  if (wideLength == 0) return std::string();
+  bool utf8 = codePage == CP_UTF8;
+  DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  int length = WideCharToMultiByte(codePage, flags, text, wideLength, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) {
+    *lossy = true;
+    return std::string();
+  }
+  std::string out(static_cast<size_t>(length), '\0');
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(codePage, flags, text, wideLength, &out[0], length, nullptr,
+                      utf8 ? nullptr : &usedDefault);
+  *lossy = usedDefault != FALSE;
+  return out;
+}
 
 struct FindState {
   HANDLE handle;
@@ -17,24 +42,6 @@ struct FindState {
 };
 
 namespace {
-
-// Names reach the rest of the program in the ANSI code page. No best-fit
-// look-alikes: "\u0141odz.xml" must not become "Lodz.xml", another file.
-// Sets `lossy` when a character had no form and became the default one.
-std::string WideToNarrow(const wchar_t* text, bool* lossy) {
-  *lossy = false;
-  int wideLength = lstrlenW(text);
-  if (wideLength == 0) return std::string();
-  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, wideLength, nullptr, 0,
-                                   nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string out(static_cast<size_t>(length), '\0');
-  BOOL usedDefault = FALSE;
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, wideLength, &out[0], length, nullptr,
-                      &usedDefault);
-  *lossy = usedDefault != FALSE;
-  return out;
-}
 
 // The search also matches 8.3 short names ("VILL~1.XML" for "Village.xml~"):
 // only the long name decides, as it does elsewhere.
@@ -54,10 +61,10 @@ bool LongNameMatches(const FindState& search) {
 // it fails rather than reaching another file.
 std::string NarrowName(const WIN32_FIND_DATAW& data) {
   bool lossy = false;
-  std::string name = WideToNarrow(data.cFileName, &lossy);
+  std::string name = WideToNarrow(data.cFileName, GetACP(), &lossy);
   if (lossy && data.cAlternateFileName[0] != L'\0') {
     bool shortLossy = false;
-    std::string alternate = WideToNarrow(data.cAlternateFileName, &shortLossy);
+    std::string alternate = WideToNarrow(data.cAlternateFileName, GetACP(), &shortLossy);
     if (!shortLossy) return alternate;
   }
   return name;
@@ -128,8 +135,9 @@ unsigned ConsoleProcessCount() {
 
 void PrepareOwnConsole() {
   // CONIN$ reaches the console's input even when standard input is redirected.
-  HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE input =
+      CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD mode = 0;
   if (input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode)) {
     SetConsoleMode(input, (mode & ~DWORD{ENABLE_QUICK_EDIT_MODE}) | ENABLE_EXTENDED_FLAGS);

@@ -31,6 +31,14 @@ void FindEnd(FindState* search);
 /// takes: from the ANSI code page on Windows, from UTF-8 elsewhere.
 std::wstring NarrowToWide(const std::string& text);
 
+#if defined(_WIN32)
+/// `text` in code page `codePage` (FindFirst gives names in the ANSI code
+/// page, GetACP), with no best-fit look-alikes; `lossy` is set when a
+/// character has no form in it (and became the default character, or, in
+/// UTF-8, made the whole text empty).
+std::string WideToNarrow(const wchar_t* text, unsigned codePage, bool* lossy);
+#endif
+
 /// Turns a program path ("a\\b.xml") into one the C library can open.
 std::string NativePath(const std::string& path);
 

@@ -26,8 +26,8 @@ TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedAndHidden) {
     const char* debug;
     const char* calls;
   };
-  const Case cases[] = {{1, "", "prepare hide "}, {1, "<Debug/>", "prepare "}, {2, "", ""},
-                        {0, "", ""}};
+  const Case cases[] = {
+      {1, "", "prepare hide "}, {1, "<Debug/>", "prepare "}, {2, "", ""}, {0, "", ""}};
   static unsigned processes;
   static std::string calls;
   const ConsoleCalls saved = consoleCalls;
@@ -35,8 +35,9 @@ TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedAndHidden) {
   for (const Case& c : cases) {
     testing_support::ResetProgram();
     TempFolder folder;
-    folder.Write("Quillmar/BrindlewickV2/a.xml",
-                 std::string(c.debug) + "<SimObjectEntry><H Dir='d'/><PlacementData/></SimObjectEntry>");
+    folder.Write(
+        "Quillmar/BrindlewickV2/a.xml",
+        std::string(c.debug) + "<SimObjectEntry><H Dir='d'/><PlacementData/></SimObjectEntry>");
     recording::script.openResult = E_FAIL;
     delete placementStore;
     placementStore = nullptr;
@@ -58,6 +59,29 @@ TEST(Paths, IsDirectoryTellsFoldersFromFiles) {
 }
 
 #if defined(_WIN32)
+// Names in the code page Windows uses as ANSI: with "Use Unicode UTF-8 for
+// worldwide language support" that is UTF-8, where no name may come back
+// empty; elsewhere no look-alike stands in for a character it lacks.
+TEST(DirectorySearch, NamesConvertInEveryAnsiCodePage) {
+  const struct {
+    unsigned codePage;
+    const wchar_t* name;
+    const char* narrow;
+    bool lossy;
+  } cases[] = {
+      {1252, L"Caf\u00e9.xml", "Caf\xe9.xml", false},
+      {1252, L"\u0141odz.xml", "?odz.xml", true},
+      {65001, L"Caf\u00e9.xml", "Caf\xc3\xa9.xml", false},
+      {65001, L"\u0141odz \U0001F332.xml", "\xc5\x81odz \xf0\x9f\x8c\xb2.xml", false},
+      {65001, L"a\xd800.xml", "", true},  // a lone surrogate is no character
+  };
+  for (const auto& c : cases) {
+    bool lossy = !c.lossy;
+    EXPECT_EQ(os::WideToNarrow(c.name, c.codePage, &lossy), c.narrow) << c.codePage;
+    EXPECT_EQ(lossy, c.lossy) << c.codePage << " " << c.narrow;
+  }
+}
+
 // Every name listed opens its own file, once: no best-fit look-alike
 // ("\u0141odz" is not "Lodz"); a name the code page cannot hold comes as
 // its short name. Names it can hold stay as they are.

@@ -1,10 +1,12 @@
 #include "placement/loader.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <tinyxml.h>
 
 #include "os/os.h"
+#include "os/regular_file.h"
 #include "placement/cut_character.h"
 #include "placement/nesting.h"
 #include "placement/store.h"
@@ -52,7 +54,8 @@ struct Coordinate {
 // Line and column of `at` in `text`, counted as the parser counts them for
 // its nodes: a tab to the next tab stop, a UTF-8 character as one column and
 // its byte-order marks as none.
-void TextPosition(const char* text, const char* at, bool utf8, int tabSize, PlacementParse* parse) {
+void TextPosition(const char* text, const char* at, bool utf8, int tabSize, int* lineAt,
+                  int* columnAt) {
   int line = 1;
   int column = 0;
   for (const char* p = text; p < at && *p;) {
@@ -71,8 +74,8 @@ void TextPosition(const char* text, const char* at, bool utf8, int tabSize, Plac
       ++column;
     }
   }
-  parse->stopLine = line;
-  parse->stopColumn = column + 1;
+  *lineAt = line;
+  *columnAt = column + 1;
 }
 
 }  // namespace
@@ -138,7 +141,7 @@ bool HasDebugFlag(const TiXmlDocument& document) {
   return debug && debug->ToElement();
 }
 
-bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine) {
+bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& parse) {
   bool debugFlag = HasDebugFlag(document);
 
   Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
@@ -182,7 +185,9 @@ bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine) {
   }
 
   RefreshStore();
-  if (stopLine > 0) printf("\n\n  Stopped reading at line %d: %s", stopLine, kStoppedReason);
+  if (parse.stopLine > 0) {
+    printf("\n\n  Stopped reading at line %d: %s", parse.stopLine, StoppedReason(parse.stopKind));
+  }
   printf("\n");
   fflush(stdout);
   printf("\n");
@@ -190,7 +195,19 @@ bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine) {
   return debugFlag;
 }
 
-const char kStoppedReason[] = "text outside an element; the rest of the file is not read";
+const char* StoppedReason(ParserStop kind) {
+  switch (kind) {
+    case ParserStop::kComment:
+      return "a comment is never closed (no -->); the rest of the file is not read";
+    case ParserStop::kCdata:
+      return "a CDATA section is never closed (no ]]>); the rest of the file is not read";
+    case ParserStop::kDeclaration:
+      return "an XML declaration cannot be read (its quotes or its ?>); "
+             "the rest of the file is not read";
+    default:
+      return "text outside an element; the rest of the file is not read";
+  }
+}
 
 PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document) {
   PlacementParse parse;
@@ -201,24 +218,42 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
     parse.refusal = deep.c_str();
     return parse;
   }
+  if (walk.attributes > kMaxPlacementAttributes) {
+    static const std::string many =
+        "an element has more than " + std::to_string(kMaxPlacementAttributes) + " attributes";
+    parse.refusal = many.c_str();
+    return parse;
+  }
   if (EndsInCutCharacter(text.data(), text.size())) {
     parse.refusal = "it ends inside a character (a cut UTF-8 sequence)";
     return parse;
   }
-  // Parse, not LoadFile: only Parse tells where the parser stopped. At text
-  // outside an element it stops without an error and drops the rest.
-  const char* stop = document->Parse(text.c_str());
+  // Parse, not LoadFile, on the text the walk has seen. Where the walk found
+  // the parser stops reading without an error, it drops the rest unsaid.
+  document->Parse(text.c_str());
   parse.loaded = !document->Error();
-  if (parse.loaded && stop && *stop) TextPosition(text.c_str(), stop, walk.utf8,
-                                                  document->TabSize(), &parse);
+  if (!parse.loaded) return parse;
+  int tabSize = document->TabSize();
+  if (walk.stop) {
+    TextPosition(text.c_str(), walk.stop, walk.stopUtf8, tabSize, &parse.stopLine,
+                 &parse.stopColumn);
+    parse.stopKind = walk.stopKind;
+  }
+  if (walk.runawayDeclaration && walk.runawayDeclaration != walk.stop) {
+    TextPosition(text.c_str(), walk.runawayDeclaration, walk.runawayUtf8, tabSize,
+                 &parse.runawayLine, &parse.runawayColumn);
+  }
   return parse;
 }
 
 PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document) {
   std::string text;
   if (!ReadParserText(nativePath, &text)) {
+    PlacementParse parse;
+    if (errno == os::kNotRegularFile)
+      parse.refusal = "it is not a regular file (a pipe or a device)";
     document->LoadFile(static_cast<FILE*>(nullptr));  // sets LoadFile's "cannot open" error
-    return PlacementParse();
+    return parse;
   }
   return ParsePlacementText(text, document);
 }
@@ -243,7 +278,7 @@ static bool LoadPlacementFileAt(const char* path, const std::string& nativePath)
     printf("Failed to load file \"%s\"\n", path);
     return false;
   }
-  return ReadPlacementDocument(document, parse.stopLine);
+  return ReadPlacementDocument(document, parse);
 }
 
 void ClearWorkingSetForTesting() {

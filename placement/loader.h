@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "placement/nesting.h"
+
 class TiXmlDocument;
 class TiXmlElement;
 
@@ -40,19 +42,27 @@ bool LoadPlacementFile(const std::string& folder, const std::string& name);
 /// How the XML parser took a placement file.
 struct PlacementParse {
   /// Why the parser was not given the file because it cannot take it safely
-  /// (nested too deeply, or ending inside a character), or null.
+  /// (nested too deeply, too many attributes on an element, ending inside a
+  /// character, not a regular file), or null.
   const char* refusal = nullptr;
   /// The document parsed without an error.
   bool loaded = false;
-  /// Where the parser stopped reading before the end of the file, at text
-  /// outside an element, which it passes over without an error; 0 when it
-  /// read to the end. The column counts as the document's tab size says.
+  /// Where the parser stopped reading before the end of the file without an
+  /// error (text outside an element, a comment or CDATA section never closed,
+  /// a declaration it cannot read), and why; 0 and kNone when it read to the
+  /// end. The column counts as the document's tab size says.
   int stopLine = 0;
   int stopColumn = 0;
+  ParserStop stopKind = ParserStop::kNone;
+  /// Where a declaration starts whose value runs over a '<' or a line break
+  /// (what it swallows is not read), or 0.
+  int runawayLine = 0;
+  int runawayColumn = 0;
 };
 
-/// Why the rest of a file after stopLine is lost.
-extern const char kStoppedReason[];
+/// Why the rest of a file after stopLine is lost: the text of the program's
+/// line that says so.
+const char* StoppedReason(ParserStop kind);
 
 /// Parses `text`, the file's text as TinyXML's LoadFile hands it to its
 /// parser (ParserText), into `document`, unless it is refused first.
@@ -63,9 +73,10 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
 PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document);
 
 /// The part of LoadPlacementFile after parsing: reads a loaded document into
-/// the working set, refreshes the store and returns the debug flag. A
-/// `stopLine` other than 0 is reported after the entries.
-bool ReadPlacementDocument(const TiXmlDocument& document, int stopLine = 0);
+/// the working set, refreshes the store and returns the debug flag. Where
+/// `parse` has a stop, it is reported after the entries.
+bool ReadPlacementDocument(const TiXmlDocument& document,
+                           const PlacementParse& parse = PlacementParse());
 
 /// Top-level nodes from the first one named "SimObjectEntry" to the end,
 /// comments not counted.

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "placement/store.h"
 #include "tests/test_support.h"
 
@@ -80,9 +84,25 @@ TEST(LoaderTest, LoadsFiles) {
       {Between("<!DOCTYPE x><?xml version='1.0'?>"), kAOut + kBOut + "\n\n", kAStore + kBStore,
        false},
       // Text outside an element: the parser stops there without an error.
-      {kA + "</SimObjectEntry>>\n" + kB, kAOut + "\n\n  Stopped reading at line 1: text outside an "
-       "element; the rest of the file is not read\n\n", kAStore, false},
-      {kA + "<SimObjectEntry>", kFailed, "", false}, {"", kFailed, "", false},
+      {kA + "</SimObjectEntry>>\n" + kB,
+       kAOut + "\n\n  Stopped reading at line 1: text outside an "
+               "element; the rest of the file is not read\n\n",
+       kAStore, false},
+      // Or it reads to the end without an error and drops what it read over.
+      {kA + "\n<!-- B is off\n" + kB,
+       kAOut + "\n\n  Stopped reading at line 2: a comment is never "
+               "closed (no -->); the rest of the file is not read\n\n",
+       kAStore, false},
+      {kA + "<![CDATA[" + kB,
+       kAOut + "\n\n  Stopped reading at line 1: a CDATA section is never "
+               "closed (no ]]>); the rest of the file is not read\n\n",
+       kAStore, false},
+      {"\n<?xml version\n" + kA,
+       "\n\n  Stopped reading at line 2: an XML declaration cannot be "
+       "read (its quotes or its ?>); the rest of the file is not read\n\n",
+       "", false},
+      {kA + "<SimObjectEntry>", kFailed, "", false},
+      {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
   };
   for (const auto& c : cases) {
@@ -91,7 +111,8 @@ TEST(LoaderTest, LoadsFiles) {
     folder.Write("f.xml", c.xml);
     bool debug = !c.debug;
     EXPECT_EQ(Capture([&] { debug = LoadPlacementFile("f.xml"); }),
-              "\nResult of \"f.xml\" Read:" + c.output) << c.xml;
+              "\nResult of \"f.xml\" Read:" + c.output)
+        << c.xml;
     EXPECT_EQ(DescribeStore(*placementStore), c.store) << c.xml;
     EXPECT_EQ(debug, c.debug) << c.xml;
   }
@@ -103,13 +124,22 @@ TEST(LoaderTest, AccumulatesAcrossFilesAndSkipsFailures) {
   folder.Write("sub/a.xml", kA);
   folder.Write("b.xml", kB);
   std::filesystem::create_directories("dir.xml");
+  std::vector<std::string> failing = {"dir.xml", ".\\missing.xml"};
+#if !defined(_WIN32)
+  // Neither a pipe nor an endless device is read: the first would wait for a
+  // writer, the second fill the memory.
+  ASSERT_EQ(mkfifo("pipe.xml", 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", "zero.xml");
+  failing.insert(failing.end(), {"pipe.xml", "zero.xml"});
+#endif
   EXPECT_EQ(Capture([] { LoadPlacementFile(".\\sub\\a.xml"); }),
             "\nResult of \".\\sub\\a.xml\" Read:" + kAOut + "\n\n");
-  for (std::string name : {"dir.xml", ".\\missing.xml"}) {
+  for (const std::string& name : failing) {
     EXPECT_EQ(Capture([&] { EXPECT_FALSE(LoadPlacementFile(name.c_str())); }),
               "\nResult of \"" + name + "\" Read:Failed to load file \"" + name + "\"\n");
   }
-  EXPECT_EQ(Capture([] { LoadPlacementFile("b.xml"); }), "\nResult of \"b.xml\" Read:" + kBOut + "\n\n");
+  EXPECT_EQ(Capture([] { LoadPlacementFile("b.xml"); }),
+            "\nResult of \"b.xml\" Read:" + kBOut + "\n\n");
   EXPECT_EQ(DescribeStore(*placementStore), kAStore + kBStore);
   EXPECT_TRUE(StoreIsConsistent(*placementStore));
   EXPECT_EQ(allEntryDirs, placementStore->entryDirs);
@@ -117,8 +147,9 @@ TEST(LoaderTest, AccumulatesAcrossFilesAndSkipsFailures) {
 
 // Comments do not count; every other node from the first entry on does.
 TEST(LoaderTest, CountsTopLevelNodesFromTheFirstEntry) {
-  for (const auto& c : {std::make_pair("<A/><SimObjectEntry/><!--c--><X/><!DOCTYPE y><Y/>", 4),
-                        std::make_pair("<A/><!--SimObjectEntry--><B/>", 1), std::make_pair("<A/>", 0)}) {
+  for (const auto& c :
+       {std::make_pair("<A/><SimObjectEntry/><!--c--><X/><!DOCTYPE y><Y/>", 4),
+        std::make_pair("<A/><!--SimObjectEntry--><B/>", 1), std::make_pair("<A/>", 0)}) {
     TiXmlDocument document;
     document.Parse(c.first);
     EXPECT_EQ(CountObjectEntries(document), c.second) << c.first;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "os/regular_file.h"
 #include "placement/cut_character.h"
 
 namespace {
@@ -46,22 +47,35 @@ class Walker {
     encoding_ = StartEncoding(p);
     p = SkipWhiteSpace(p);
     while (p && *p) {
+      const char* start = p;
       Kind kind = Identify(p);
+      ParserStop stop = ParserStop::kNone;
       if (kind == Kind::kNone) {
-        walk.stop = p;
-        break;
-      }
-      if (kind == Kind::kDeclaration) {
-        std::string declared;
-        p = ParseDeclaration(p, &declared);
-        PassDeclaration(declared.c_str(), &encoding_);
+        stop = ParserStop::kText;
+      } else if (kind == Kind::kDeclaration) {
+        p = ParseDeclaration(p);
+        if (!p) stop = ParserStop::kDeclaration;
+      } else if (kind == Kind::kElement) {
+        p = ParseElement(p);
       } else {
-        p = kind == Kind::kElement ? ParseElement(p) : ParseOther(kind, p);
+        bool closed = true;
+        p = ParseOther(kind, p, &closed);
+        if (!closed) stop = kind == Kind::kComment ? ParserStop::kComment : ParserStop::kCdata;
       }
+      if (stop != ParserStop::kNone) {
+        walk.stop = start;
+        walk.stopKind = stop;
+        walk.stopUtf8 = encoding_.utf8;
+      }
+      if (kind == Kind::kDeclaration) PassDeclaration(declared_.c_str(), &encoding_);
+      if (stop != ParserStop::kNone) break;
       p = SkipWhiteSpace(p);
     }
     walk.depth = depth_;
+    walk.attributes = attributesMost_;
     walk.utf8 = encoding_.utf8;
+    walk.runawayDeclaration = runaway_;
+    walk.runawayUtf8 = runawayUtf8_;
     return walk;
   }
 
@@ -183,7 +197,10 @@ class Walker {
     return IsAlpha(p[1]) || p[1] == '_' ? Kind::kElement : Kind::kUnknown;
   }
 
-  const char* ParseDeclaration(const char* p, std::string* encoding) const {
+  // The value of its encoding attribute goes into declared_.
+  const char* ParseDeclaration(const char* p) {
+    const char* start = p;
+    declared_.clear();
     p += 5;
     while (p && *p) {
       if (*p == '>') return p + 1;
@@ -191,24 +208,32 @@ class Walker {
       if (!p || !*p) break;
       std::string_view name;
       std::string ignored;
+      const char* attribute = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
         p = ParseAttribute(p, &name, &ignored);
       } else if (StringEqual(p, "encoding", 8, true)) {
-        encoding->clear();
-        p = ParseAttribute(p, &name, encoding);
+        declared_.clear();
+        p = ParseAttribute(p, &name, &declared_);
       } else {
         while (*p && *p != '>' && !IsWhiteSpace(*p)) ++p;
+        continue;
+      }
+      // A value read over a '<' or a line break took markup with it.
+      if (p && !runaway_ &&
+          std::string_view(attribute, p - attribute).find_first_of("<\n") !=
+              std::string_view::npos) {
+        runaway_ = start;
+        runawayUtf8_ = encoding_.utf8;
       }
     }
     return nullptr;
   }
 
   // Comments, CDATA and unknown markup (DOCTYPE and the like): never nested.
-  const char* ParseOther(Kind kind, const char* p) const {
-    if (kind == Kind::kDeclaration) {
-      std::string ignored;  // only the document's own declaration counts
-      return ParseDeclaration(p, &ignored);
-    }
+  // `closed` is false for a comment or CDATA section the text ends inside.
+  const char* ParseOther(Kind kind, const char* p, bool* closed) {
+    *closed = true;
+    if (kind == Kind::kDeclaration) return ParseDeclaration(p);
     if (kind == Kind::kUnknown) {
       for (++p; *p && *p != '>'; ++p) {
       }
@@ -217,6 +242,7 @@ class Walker {
     const char* end = kind == Kind::kComment ? "-->" : "]]>";
     for (p += kind == Kind::kComment ? 4 : 9; *p && !StringEqual(p, end, 3, false); ++p) {
     }
+    *closed = *p != 0;
     if (kind == Kind::kComment) return *p ? p + 3 : p;
     return ReadText(p, false, end, nullptr);
   }
@@ -247,12 +273,15 @@ class Walker {
         if (seen == attribute) return nullptr;  // the parser refuses a repeated attribute
       }
       attributes_.push_back(attribute);
+      int count = static_cast<int>(attributes_.size());
+      if (count > attributesMost_) attributesMost_ = count;
+      if (count > kMaxPlacementAttributes) return nullptr;
     }
   }
 
   // An element's content from p up to a child element's '<' or the "</" of
   // an end tag; null when the parser fails on it or the text ends.
-  const char* ReadContent(const char* p) const {
+  const char* ReadContent(const char* p) {
     for (p = SkipWhiteSpace(p); p && *p; p = SkipWhiteSpace(p)) {
       if (*p != '<') {
         p = ReadText(p, true, "<", nullptr);
@@ -262,7 +291,8 @@ class Walker {
       if (p[1] == '/') return p;
       Kind kind = Identify(p);
       if (kind == Kind::kElement) return p;
-      p = ParseOther(kind, p);
+      bool closed;
+      p = ParseOther(kind, p, &closed);
     }
     return nullptr;
   }
@@ -305,6 +335,10 @@ class Walker {
   ParserEncoding encoding_;
   std::vector<std::string_view> open_;
   std::vector<std::string_view> attributes_;
+  int attributesMost_ = 0;
+  std::string declared_;
+  const char* runaway_ = nullptr;
+  bool runawayUtf8_ = false;
 };
 
 }  // namespace
@@ -367,7 +401,7 @@ std::string ParserText(const char* bytes, size_t size) {
 }
 
 bool ReadParserText(const std::string& nativePath, std::string* text) {
-  FILE* file = fopen(nativePath.c_str(), "rb");
+  FILE* file = os::OpenRegularFile(nativePath);
   if (!file) return false;
   // Each piece goes into the text as it is read; room for the whole file is
   // made at once where its size is known, sparing the copies of growing.

@@ -21,11 +21,17 @@
 /// keeping the parser's recursion a small fraction of a 1 MiB thread stack.
 const int kMaxPlacementNesting = 256;
 
+/// TinyXML looks for a repeated attribute by comparing each with all before
+/// it: an element with tens of thousands stalls it for seconds. Real entries
+/// have a handful.
+const int kMaxPlacementAttributes = 1000;
+
 /// The text as TinyXML's LoadFile hands a file's bytes to its parser: up to
 /// the first zero byte, with CR LF and a lone CR each turned into one LF.
 std::string ParserText(const char* bytes, size_t size);
 
-/// ParserText of the file at `nativePath`; false when it cannot be read.
+/// ParserText of the file at `nativePath`; false, with errno set, when it
+/// cannot be read or is not a regular file (os::OpenRegularFile).
 bool ReadParserText(const std::string& nativePath, std::string* text);
 
 /// How TinyXML decides the encoding it reads a text in. A byte-order mark
@@ -48,16 +54,37 @@ void PassDeclaration(const char* declared, ParserEncoding* encoding);
 /// parser skips them as white space and counts no column for them.
 bool IsZeroWidthMark(const char* p);
 
+/// Why the parser reads nothing of a text after some point, though it reports
+/// no error.
+enum class ParserStop {
+  kNone,
+  kText,         // text outside an element: Parse returns where it stands
+  kComment,      // a comment never closed takes the rest of the text
+  kCdata,        // a CDATA section never closed: the parse ends there
+  kDeclaration,  // a declaration it cannot read: the parse ends there
+};
+
 /// What the walk saw of a parser text.
 struct ParserWalk {
   /// How deep the parser's elements nest, counted no further than limit + 1
   /// (the walk stops there). A top-level element stands at depth 1.
   int depth = 0;
+  /// The most attributes of one element, counted no further than
+  /// kMaxPlacementAttributes + 1 (the walk stops there).
+  int attributes = 0;
   /// The parser reads the text after its first declaration as UTF-8.
   bool utf8 = false;
-  /// Where the parser stops at the top level before the end of the text (text
-  /// outside an element), or null.
+  /// Where, at the top level, the parser reads no further (the start of the
+  /// text or the node that ends it), and why; null and kNone when it reads to
+  /// the end. `stopUtf8`: the parser reads in UTF-8 there.
   const char* stop = nullptr;
+  ParserStop stopKind = ParserStop::kNone;
+  bool stopUtf8 = false;
+  /// The first declaration whose value holds a '<' or a line break, or null:
+  /// its quotes do not match, so it swallows what follows up to a later
+  /// quote. `runawayUtf8`: the parser reads in UTF-8 there.
+  const char* runawayDeclaration = nullptr;
+  bool runawayUtf8 = false;
 };
 
 /// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it.

@@ -15,9 +15,12 @@ TEST(NestingTest, WalksAsTheParserReads) {
   const struct {
     const char* text;
     int depth;  // the deepest element, as the parser builds it
-    int stop;   // where the parser stops at text outside an element, or -1
+    int stop;   // where the parser reads no further at the top level, or -1
+    ParserStop kind = ParserStop::kNone;
   } cases[] = {
-      {"", 0, -1}, {"<a/>", 1, -1}, {"<a></b><c>", 1, -1},
+      {"", 0, -1},
+      {"<a/>", 1, -1},
+      {"<a></b><c>", 1, -1},
       {"<a><b><c/></b></a>\n<d><e></e></d>", 3, -1},
       {"<a x='>' y=\"<b>\"><c></c></a>", 2, -1},
       {"<!-- <a><b> --><a/><![CDATA[<a><b>]]><!DOCTYPE <b>", 1, -1},
@@ -32,26 +35,62 @@ TEST(NestingTest, WalksAsTheParserReads) {
       {"<a>\xe0<!--<b><c>", 1, -1},
       {"<?xml encoding='ISO-8859-1'?><a>\xe0<!--<b><c>", 1, -1},
       // Where the parser gives up, the walk does.
-      {"<a x='1' x='2'><b>", 1, -1}, {"<a>&#12<b>;<c>", 1, -1}, {"<a>&#12;<b><c>", 3, -1},
-      {"<a/>>\n<b><c>", 1, 4}, {"<a/> \n x<b/>", 1, 7},
+      {"<a x='1' x='2'><b>", 1, -1},
+      {"<a>&#12<b>;<c>", 1, -1},
+      {"<a>&#12;<b><c>", 3, -1},
+      {"<a/>>\n<b><c>", 1, 4, ParserStop::kText},
+      {"<a/> \n x<b/>", 1, 7, ParserStop::kText},
+      // Or it reads to the end without an error and drops what it read over.
+      {"<a/> <!-- x<b/>", 1, 5, ParserStop::kComment},
+      {"<a/><![CDATA[x<b/>", 1, 4, ParserStop::kCdata},
+      {"<a/><!-- x -->", 1, -1},
+      {"<a/><![CDATA[x]]>", 1, -1},  // closed at the very end
+      {"<?xml version='1.0\"?><a/>", 0, 0, ParserStop::kDeclaration},
+      {"<?xml version<a/>", 0, 0, ParserStop::kDeclaration},
+      {"<a/><?xml version='&#1'?><b/>", 1, 4, ParserStop::kDeclaration},
   };
   for (const auto& c : cases) {
     std::string text = ParserText(c.text, strlen(c.text));
     ParserWalk walk = WalkAsParser(text.c_str(), 10);
     EXPECT_EQ(walk.depth, c.depth) << c.text;
     EXPECT_EQ(walk.stop ? walk.stop - text.c_str() : -1, c.stop) << c.text;
+    EXPECT_EQ(walk.stopKind, c.kind) << c.text;
   }
   EXPECT_EQ(WalkAsParser("<a><a><a><a>", 2).depth, 3);  // no further than the limit and one
+
+  // A declaration whose value ran over a '<' or a line break swallowed markup.
+  const std::pair<const char*, int> runaways[] = {{"<?xml version='1.0\"?><a x='1'/>", 0},
+                                                  {"<a/><?xml version=1.0<b/>", 4},
+                                                  {"<?xml version='1\n'?>", 0},
+                                                  {"<?xml version='&lt;'?><a/>", -1},
+                                                  {"<a x='<'/>", -1}};
+  for (const auto& [text, at] : runaways) {
+    const char* found = WalkAsParser(text, 10).runawayDeclaration;
+    EXPECT_EQ(found ? found - text : -1, at) << text;
+  }
+  std::string wide = "<a";
+  for (int i = 0; i < kMaxPlacementAttributes; ++i) wide += " a" + std::to_string(i) + "=''";
+  EXPECT_EQ(WalkAsParser((wide + "/>").c_str(), 10).attributes, kMaxPlacementAttributes);
+  EXPECT_EQ(WalkAsParser((wide + " z=''/>").c_str(), 10).attributes, kMaxPlacementAttributes + 1);
 }
 
 TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
-  const std::pair<std::string, bool> cases[] = {  // the text, and whether it ends cut
-      {"", false}, {"<a>x</a>", false}, {"<a>\xc3\xa9</a>\xc3\xa9", false},
-      {"<a>\xe2\x82\xac", false}, {"<a>\xf0\x9f\x8c\xb2", false},  // whole characters last
-      {"<a>\xcf", true}, {"<a>\xe2\x82", true}, {"<a>\xf0\x9f\x8c", true},
-      {"<a>\xe2\r\n", true}, {"<a>\xe2\r\r", false},  // CR LF is one byte to the parser
-      {std::string("<a>\xcf\0tail", 9), true},         // the parser stops at a zero
-      {"<a>\xc1", false}, {"<a>\xf5", false}, {"<a>\x80", false},  // read as one byte
+  const std::pair<std::string, bool> cases[] = {
+      // the text, and whether it ends cut
+      {"", false},
+      {"<a>x</a>", false},
+      {"<a>\xc3\xa9</a>\xc3\xa9", false},
+      {"<a>\xe2\x82\xac", false},
+      {"<a>\xf0\x9f\x8c\xb2", false},  // whole characters last
+      {"<a>\xcf", true},
+      {"<a>\xe2\x82", true},
+      {"<a>\xf0\x9f\x8c", true},
+      {"<a>\xe2\r\n", true},
+      {"<a>\xe2\r\r", false},                   // CR LF is one byte to the parser
+      {std::string("<a>\xcf\0tail", 9), true},  // the parser stops at a zero
+      {"<a>\xc1", false},
+      {"<a>\xf5", false},
+      {"<a>\x80", false},  // read as one byte
   };
   for (const auto& [text, cut] : cases) {
     EXPECT_EQ(EndsInCutCharacter(text.data(), text.size()), cut) << testing::PrintToString(text);
@@ -63,7 +102,8 @@ TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
 TEST(NestingTest, ReadsAFileAsTheParserSeesIt) {
   testing_support::TempFolder folder;
   const std::string a(65535, 'a');
-  const std::pair<std::string, std::string> cases[] = {  // the file, its text
+  const std::pair<std::string, std::string> cases[] = {
+      // the file, its text
       {a + "\r\nx\r\ry" + std::string(1, '\0') + "z", a + "\nx\n\ny"},
       {a + "\r\r\n\n", a + "\n\n\n"}};
   for (const auto& [bytes, text] : cases) {
@@ -81,9 +121,12 @@ TEST(NestingTest, DeepFileFailsToLoadCleanly) {
   for (int i = 0; i < kMaxPlacementNesting; ++i) fine = "<a>" + fine + "</a>";
   std::string deep(300000, '>');
   for (size_t i = 0; i < deep.size(); i += 3) deep.replace(i, 2, "<b");
-  const std::pair<std::string, bool> cases[] = {  // the text, and whether it loads
-      {fine, true}, {"<a>" + fine + "</a>", false},
-      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimObjectEntry x=\"\xe0\"y\">\n" + deep, false},
+  const std::pair<std::string, bool> cases[] = {
+      // the text, and whether it loads
+      {fine, true},
+      {"<a>" + fine + "</a>", false},
+      {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SimObjectEntry x=\"\xe0\"y\">\n" + deep,
+       false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>\xe0<!--" + deep, false}};
   for (const auto& [text, loads] : cases) {
     folder.Write("f.xml", text);

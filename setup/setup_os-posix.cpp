@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "os/os.h"
+#include "os/regular_file.h"
 #include "setup/setup_os.h"
 
 namespace setup_os {
@@ -83,9 +84,10 @@ bool WrittenPath(const std::string& path, std::string* written, std::string* err
 }
 
 bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  // A pipe or a device named exe.xml would block or never end.
+  std::FILE* file = os::OpenRegularFile(path);
   if (!file) {
-    *error = std::strerror(errno);
+    *error = os::ErrorText(errno);
     return false;
   }
   bytes->clear();

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "ini/ini.h"
+#include "os/regular_file.h"
 
 namespace config {
 
@@ -129,7 +130,8 @@ bool ParseClientConfig(const std::string& text, DWORD index, ClientConfig* confi
       inSection = true;
       inSelected = SectionIndex(line.name, &sectionIndex) && sectionIndex == index;
       if (inSelected && foundSelected) {
-        problem = "a second section for configuration " + std::to_string(index) + "; keep only one.";
+        problem =
+            "a second section for configuration " + std::to_string(index) + "; keep only one.";
       }
       foundSelected = foundSelected || inSelected;
     } else if (line.kind == ini::LineKind::kOther) {
@@ -168,7 +170,7 @@ bool LoadClientConfig(const char* path, DWORD index, ClientConfig* config, std::
       *config = ClientConfig();
       return true;
     }
-    *error = std::string(path) + ": cannot be read (" + strerror(errno) + ").";
+    *error = std::string(path) + ": cannot be read (" + os::ErrorText(errno) + ").";
     return false;
   }
   std::string reason;
