@@ -11,6 +11,8 @@ struct ConsoleCalls {
   unsigned (*processCount)();
   void (*prepareOwn)();
   void (*hide)();
+  bool (*inputIsConsole)();
+  void (*keepOpen)(unsigned milliseconds);
 };
 extern ConsoleCalls consoleCalls;
 

@@ -24,8 +24,9 @@ TEST(StartupTest, LastFileDecidesDebug) {
   const struct {
     std::vector<std::string> files;  // loaded in this order
     bool debug;
-  } cases[] = {{{debug}, true},          {{debug, Entry(1)}, false}, {{Entry(1), debug}, true},
-               {{debug, "<broken"}, false}, {{"<a", "<b"}, false}, {{"<a", debug}, true}};
+  } cases[] = {{{debug}, true},           {{debug, Entry(1)}, false},
+               {{Entry(1), debug}, true}, {{debug, "<broken"}, false},
+               {{"<a", "<b"}, false},     {{"<a", debug}, true}};
   for (const auto& c : cases) {
     testing_support::ResetProgram();
     testing_support::TempFolder folder;
@@ -39,21 +40,41 @@ TEST(StartupTest, LastFileDecidesDebug) {
   }
 }
 
+// Unconnected, with SimConnect missing or the simulator out of reach: the
+// same log, exit code 1, and on standard error what stopped it. Missing,
+// no SimConnect function is called at all.
 TEST(StartupTest, WholeRunWithoutSimulator) {
-  testing_support::ResetProgram();
-  testing_support::TempFolder folder;
-  folder.Write("Quillmar/BrindlewickV2/one.xml", Entry(2));
-  folder.Write("Quillmar/BrindlewickV2/two.xml", Entry(5) + "<!-- -->" + Entry(0));
-  recording::script.openResult = E_FAIL;
-  delete placementStore;
-  placementStore = nullptr;
-  int code = 0;
-  Capture([&] { code = RunBrindlewick(); });
-  EXPECT_EQ(code, 1);
-  ASSERT_NE(objectIds, nullptr);
-  EXPECT_EQ(*objectIds, ObjectIdTable(7, 0));  // a slot per variant, zeroed
-  EXPECT_EQ(recording::script.calls,
-            std::vector<std::string>{"Open name=System Event hwnd=null msg=0 event=null config=0"});
+  const std::vector<std::string> opened = {
+      "Open name=System Event hwnd=null msg=0 event=null config=0"};
+  const struct {
+    bool installed;
+    const char* message;  // the first line on standard error
+    std::vector<std::string> calls;
+  } cases[] = {
+      {true, "Could not connect to the simulator.\n", opened},
+      {false, "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n", {}}};
+  std::string firstLog;
+  for (const auto& c : cases) {
+    testing_support::ResetProgram();
+    testing_support::TempFolder folder;
+    folder.Write("Quillmar/BrindlewickV2/one.xml", Entry(2));
+    folder.Write("Quillmar/BrindlewickV2/two.xml", Entry(5) + "<!-- -->" + Entry(0));
+    recording::script.installed = c.installed;
+    recording::script.openResult = E_FAIL;
+    delete placementStore;
+    placementStore = nullptr;
+    int code = 0;
+    testing::internal::CaptureStderr();
+    std::string log = Capture([&] { code = RunBrindlewick(); });
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 1);
+    ASSERT_NE(objectIds, nullptr);
+    EXPECT_EQ(*objectIds, ObjectIdTable(7, 0));  // a slot per variant, zeroed
+    EXPECT_EQ(recording::script.calls, c.calls);
+    EXPECT_EQ(errors.substr(0, errors.find('\n') + 1), c.message);
+    if (firstLog.empty()) firstLog = log;
+    EXPECT_EQ(log, firstLog);
+  }
 }
 
 }  // namespace
