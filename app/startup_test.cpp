@@ -24,9 +24,8 @@ TEST(StartupTest, LastFileDecidesDebug) {
   const struct {
     std::vector<std::string> files;  // loaded in this order
     bool debug;
-  } cases[] = {{{debug}, true},           {{debug, Entry(1)}, false},
-               {{Entry(1), debug}, true}, {{debug, "<broken"}, false},
-               {{"<a", "<b"}, false},     {{"<a", debug}, true}};
+  } cases[] = {{{debug}, true},          {{debug, Entry(1)}, false}, {{Entry(1), debug}, true},
+               {{debug, "<broken"}, false}, {{"<a", "<b"}, false}, {{"<a", debug}, true}};
   for (const auto& c : cases) {
     testing_support::ResetProgram();
     testing_support::TempFolder folder;

@@ -1,7 +1,8 @@
 // Win32 services: the real calls the program was written for.
+#include <windows.h>
+
 #include <wchar.h>
 #include <wctype.h>
-#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -128,9 +129,8 @@ unsigned ConsoleProcessCount() {
 
 void PrepareOwnConsole() {
   // CONIN$ reaches the console's input even when standard input is redirected.
-  HANDLE input =
-      CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD mode = 0;
   if (input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode)) {
     SetConsoleMode(input, (mode & ~DWORD{ENABLE_QUICK_EDIT_MODE}) | ENABLE_EXTENDED_FLAGS);

@@ -3,6 +3,7 @@
 #include "setup/exe_xml.h"
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
+#include "setup/simconnect_status.h"
 
 namespace {
 
@@ -212,6 +213,7 @@ int Status(const std::string& path, std::ostream& out, std::ostream& err) {
         << "\nPath: " << ours->path << (setup_os::Exists(ours->path) ? "" : " (does not exist)")
         << "\n";
   }
+  ReportSimConnect(simulator, out);
   if (simulator.empty()) {
     out << "Simulator folder: not found in the registry.\n";
     return 0;
@@ -235,5 +237,10 @@ int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostre
   if (!ParseOptions(args, &options, err)) return 1;
   std::string path = options.exe_xml;
   if (path.empty() && !FindExeXml(&path, err)) return 1;
-  return options.command == "status" ? Status(path, out, err) : Change(options, path, out, err);
+  if (options.command == "status") return Status(path, out, err);
+  int code = Change(options, path, out, err);
+  // It still installs: SimConnect may come afterwards, before the next flight.
+  if (options.command == "install" && code == 0)
+    WarnWithoutSimConnect(setup_os::SimulatorFolder(), out);
+  return code;
 }
