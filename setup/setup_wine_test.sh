@@ -7,7 +7,7 @@ set -euo pipefail
 unset DISPLAY
 key='HKCU\Software\Microsoft\Microsoft Games\Flight Simulator\10.0'
 work=$(mktemp -d)
-appdata=$(winepath -u "$("$WINE" cmd /c echo %APPDATA% | tr -d '\r')")
+appdata=$("$WINE" winepath -u "$("$WINE" cmd /c echo %APPDATA% | tr -d '\r')")
 cleanup() {
   "$WINE" reg delete "$key" /v AppPath /f >/dev/null 2>&1 || true
   rm -rf "$work" "$appdata/Microsoft/FSX" "$appdata/Microsoft/FSX-SE"
@@ -24,7 +24,7 @@ cp "$SETUP" "$sim/brindlewick-setup.exe"
 echo MZ >"$sim/Brindlewick.exe"
 echo '<SimObjectEntry/>' >"$sim/Quillmar/BrindlewickV2/Village.xml"
 cp "$FIXTURE" "$appdata/Microsoft/FSX/exe.xml"
-sim_win=$(winepath -w "$sim")
+sim_win=$("$WINE" winepath -w "$sim")
 "$WINE" reg add "$key" /v AppPath /t REG_SZ /d "$sim_win\\" /f >/dev/null
 
 run() { (cd "$sim" && "$WINE" brindlewick-setup.exe "$@" 2>&1 | tr -d '\r'); }
