@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <wctype.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -114,6 +115,19 @@ TEST(DirectorySearch, EveryNameOpensItsOwnFile) {
   EXPECT_EQ("0123", opened) << listed;
   EXPECT_NE(std::string::npos, listed.find("Caf\xe9.xml ")) << listed;
   EXPECT_NE(std::string::npos, listed.find("Lodz.xml ")) << listed;
+}
+
+// One copy per folder: the folder counts however its name is written (letter
+// case, a trailing separator); another folder is free.
+TEST(SingleInstance, OneClaimPerFolder) {
+  TempFolder first;
+  ASSERT_TRUE(os::ClaimSingleInstance());
+  std::wstring same = first.path().wstring();
+  for (wchar_t& c : same) c = static_cast<wchar_t>(towupper(c));
+  ASSERT_TRUE(SetCurrentDirectoryW((same + L"\\").c_str()));
+  EXPECT_FALSE(os::ClaimSingleInstance());
+  TempFolder other;
+  EXPECT_TRUE(os::ClaimSingleInstance());
 }
 #endif
 
