@@ -13,6 +13,7 @@
 
 ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow,
                              os::StandardInputIsConsole, os::KeepConsoleOpen};
+bool (*claimFolder)() = os::ClaimSingleInstance;
 
 namespace {
 
@@ -46,7 +47,7 @@ bool LoadFoundPlacementFiles() {
 int RunBrindlewick() {
   // The simulator starts one copy through exe.xml; one more, double-clicked,
   // would place every object a second time.
-  if (!os::ClaimSingleInstance()) {
+  if (!claimFolder()) {
     fprintf(stderr, "Brindlewick is already running in this folder; this copy ends.\n");
     return 1;
   }

@@ -16,6 +16,10 @@ struct ConsoleCalls {
 };
 extern ConsoleCalls consoleCalls;
 
+/// Claims the working folder for this copy (os.h's); the unit tests, which
+/// run the program many times in one process, put a double here.
+extern bool (*claimFolder)();
+
 /// Runs the whole program; returns its exit code.
 int RunBrindlewick();
 

@@ -68,14 +68,17 @@ case_image() {
     # SimConnect: a version named there and missing stops the exe before it
     # runs. The SimConnect probe's manifests name one version each.
     manifests "$exe" >"$work/manifests"
-    awk '/asInvoker/ && /SimConnect/ {bad = 1} END {exit !bad}' RS='</assembly>' "$work/manifests" &&
+    ! awk '/asInvoker/ && /SimConnect/ {bad = 1} END {exit !bad}' RS='</assembly>' "$work/manifests" ||
       fail "$exe: its application manifest names SimConnect"
   done
+  local wanted="10.0.61259.0 10.0.62615.0 10.0.62614.0 10.0.62613.0 10.0.62612.0 10.0.62611.0"
+  wanted+=" 10.0.62610.0 10.0.62609.0 10.0.62608.0 10.0.62607.0 10.0.61242.0 10.0.60905.0 "
   for exe in "$PROGRAM" "$SETUP"; do
-    manifests "$exe" | grep -o 'name="Microsoft.FlightSimulator.SimConnect" version="[0-9.]*" processorArchitecture="'"${SXS_ARCH:-x86}"'"' |
+    manifests "$exe" | grep -o "name=\"Microsoft.FlightSimulator.SimConnect\" version=\"[0-9.]*\" processorArchitecture=\"${SXS_ARCH:-x86}\"" |
       sed 's/.*version="\([0-9.]*\)".*/\1/' | tr '\n' ' ' >"$work/versions"
-    [ "$(cat "$work/versions")" = "10.0.61259.0 10.0.62615.0 10.0.62614.0 10.0.62613.0 10.0.62612.0 10.0.62611.0 10.0.62610.0 10.0.62609.0 10.0.62608.0 10.0.62607.0 10.0.61242.0 10.0.60905.0 " ] ||
+    [ "$(cat "$work/versions")" = "$wanted" ] ||
       fail "$exe: its SimConnect probe asks for: $(cat "$work/versions")"
+  done
 }
 
 # A program folder: the exe, an example placement file, and a SimConnect.cfg
