@@ -36,16 +36,19 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char**) {
     r->doc->root_start_tag = element.start_tag;
   } else if (depth == 1) {
     if (r->doc->first_child == 0) r->doc->first_child = element.start_tag.begin;
+    r->text = element.name == "Disabled" ? &r->doc->disabled : nullptr;
+    if (r->text) r->text->clear();
     if (element.name == "Launch.Addon") {
       r->doc->addons.emplace_back();
       r->doc->addons.back().element.begin = element.start_tag.begin;
     }
   } else if (depth == 2 && r->open[1].name == "Launch.Addon") {
     Addon& addon = r->doc->addons.back();
-    r->text = element.name == "Name"       ? &addon.name
-              : element.name == "Path"     ? &addon.path
-              : element.name == "Disabled" ? &addon.disabled
-                                           : nullptr;
+    r->text = element.name == "Name"         ? &addon.name
+              : element.name == "Path"       ? &addon.path
+              : element.name == "Disabled"   ? &addon.disabled
+              : element.name == "ManualLoad" ? &addon.manual_load
+                                             : nullptr;
     if (r->text) r->text->clear();  // a repeated field: the last one counts
   }
   r->open.push_back(element);
@@ -74,12 +77,16 @@ void XMLCALL OnEnd(void* data, const XML_Char*) {
     r->doc->root_end_tag = tag.begin;
   } else if (depth == 1 && element.name == "Launch.Addon") {
     r->doc->addons.back().element.end = end;
-  } else if (depth == 2 && r->text) {
+  } else if (depth == 2 && r->text && r->open[1].name == "Launch.Addon") {
     Addon& addon = r->doc->addons.back();
     Trim(r->text);
     Span whole{element.start_tag.begin, end};
     if (r->text == &addon.path) addon.path_element = whole;
     if (r->text == &addon.disabled) addon.disabled_element = whole;
+    if (r->text == &addon.manual_load) addon.manual_load_element = whole;
+    r->text = nullptr;
+  } else if (depth == 1 && r->text) {
+    Trim(r->text);
     r->text = nullptr;
   }
 }
@@ -91,6 +98,16 @@ void XMLCALL OnText(void* data, const XML_Char* text, int length) {
 
 void XMLCALL OnDeclaration(void* data, const XML_Char*, const XML_Char* encoding, int) {
   if (encoding) static_cast<Reader*>(data)->declared = encoding;
+}
+
+// An entity's text is parsed where it is referenced, so the elements in it
+// have no bytes of their own to splice: such a file is refused, before any
+// expansion can grow.
+void XMLCALL OnEntity(void* data, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                      const XML_Char*, const XML_Char*, const XML_Char*) {
+  Reader* r = static_cast<Reader*>(data);
+  r->doc->declares_entities = true;
+  XML_StopParser(r->parser, XML_FALSE);
 }
 
 // Expat reads UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself; the simulator's
@@ -116,6 +133,7 @@ ExeXml ReadExeXml(const std::string& bytes) {
   XML_SetCharacterDataHandler(reader.parser, OnText);
   XML_SetXmlDeclHandler(reader.parser, OnDeclaration);
   XML_SetUnknownEncodingHandler(reader.parser, OnUnknownEncoding, nullptr);
+  XML_SetEntityDeclHandler(reader.parser, OnEntity);
   // One call with the whole text: byte offsets then count from its start.
   if (XML_Parse(reader.parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) ==
       XML_STATUS_OK) {
@@ -125,6 +143,8 @@ ExeXml ReadExeXml(const std::string& bytes) {
     doc.error_code = code;
     doc.line = static_cast<int>(XML_GetCurrentLineNumber(reader.parser));
     doc.column = static_cast<int>(XML_GetCurrentColumnNumber(reader.parser)) + 1;
+    XML_Index at = XML_GetCurrentByteIndex(reader.parser);
+    doc.error_offset = at > 0 ? static_cast<size_t>(at) : 0;
     doc.message = XML_ErrorString(code);
   }
   XML_ParserFree(reader.parser);
@@ -132,8 +152,22 @@ ExeXml ReadExeXml(const std::string& bytes) {
   return doc;
 }
 
-const char* LikelyCause(int error_code) {
-  switch (error_code) {
+const char* LikelyCause(const ExeXml& doc, const std::string& bytes) {
+  size_t at = doc.error_offset;
+  bool high_byte = at < bytes.size() && static_cast<unsigned char>(bytes[at]) >= 0x80;
+  if (doc.error_code == XML_ERROR_INVALID_TOKEN && high_byte && doc.encoding == Encoding::kUtf8)
+    return "A letter written in Windows-1252 in a file read as UTF-8: add "
+           "encoding=\"Windows-1252\" to the first line (<?xml version=\"1.0\" "
+           "encoding=\"Windows-1252\"?>).";
+  // Blank lines, a stray letter or a second byte-order mark before the
+  // declaration, and no markup: the declaration itself is sound.
+  size_t declaration = bytes.find("<?xml");
+  size_t bom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  if (declaration != std::string::npos && declaration > bom && at <= declaration &&
+      bytes.find('<') == declaration)
+    return "The file does not begin with <?xml: delete what stands before <?xml on the first "
+           "line (blank lines too).";
+  switch (doc.error_code) {
     case XML_ERROR_TAG_MISMATCH:
       return "An element is not closed before the one around it ends: often an entry lacks "
              "its </Launch.Addon>.";
@@ -153,6 +187,10 @@ const char* LikelyCause(int error_code) {
     case XML_ERROR_BAD_CHAR_REF:
       return "An \"&\" that starts no known character name: write a plain & as &amp;.";
     case XML_ERROR_UNKNOWN_ENCODING:
+      return "The first line names an encoding this tool does not know: write Windows-1252 "
+             "there (encoding=\"Windows-1252\"), the encoding of the simulator's own files.";
+    case XML_ERROR_AMPLIFICATION_LIMIT_BREACH:
+      return "Entities that grow too large: it uses entities this tool does not expand.";
     case XML_ERROR_INCORRECT_ENCODING:
       return "The encoding declared on the first line is not the one the file is written "
              "in; the simulator's own files use Windows-1252.";

@@ -24,8 +24,10 @@ struct Addon {
   std::string name;
   std::string path;
   std::string disabled;
+  std::string manual_load;
   Span path_element;  // empty when there is no <Path>
   Span disabled_element;
+  Span manual_load_element;
 };
 
 struct ExeXml {
@@ -34,7 +36,11 @@ struct ExeXml {
   int error_code = 0;
   int line = 0;
   int column = 0;
+  size_t error_offset = 0;  // the byte the parser stopped at
   std::string message;
+  // A DOCTYPE that declares entities: the parser stopped there, since the
+  // offsets of expanded text point at the reference, not at the elements.
+  bool declares_entities = false;
 
   Encoding encoding = Encoding::kUtf8;
   std::string root;  // the root element's name
@@ -42,15 +48,16 @@ struct ExeXml {
   bool root_empty_tag = false;  // <SimBase.Document .../>
   size_t root_end_tag = 0;      // where </SimBase.Document> begins
   size_t first_child = 0;       // the root's first child element; 0 when none
+  std::string disabled;         // the root's own <Disabled>: True starts nothing
   std::vector<Addon> addons;
 };
 
 /// Parses `bytes` as the XML standard defines well-formed: no repair.
 ExeXml ReadExeXml(const std::string& bytes);
 
-/// A plain sentence on what usually causes parser error `error_code` in an
-/// exe.xml.
-const char* LikelyCause(int error_code);
+/// A plain sentence on what usually causes the error `doc` reports for
+/// `bytes`, and how to mend it.
+const char* LikelyCause(const ExeXml& doc, const std::string& bytes);
 
 }  // namespace setup
 

@@ -13,17 +13,28 @@ namespace setup {
 extern const char kEntryName[];
 
 struct Plan {
-  bool refused = false;  // `message` says why
-  bool changed = false;  // false: nothing to do
-  std::string text;      // the whole new file
-  std::string message;   // what was done, or why not
+  bool refused = false;   // `message` says why
+  bool unproven = false;  // refused: the new text failed Proven (a fault of ours)
+  bool changed = false;   // false: nothing to do
+  std::string text;       // the whole new file
+  std::string message;    // what was done, or why not
 };
+
+/// Whether `addon` is ours: its whole name is ours, in any ASCII letter case.
+bool IsOurs(const Addon& addon);
+
+/// Why `after` may not replace `before` (parsed as `old`; null for a new
+/// file), or "" when it may: it parses, holds exactly one entry of ours
+/// starting `path` (none when `path` is null) and enabled, every other entry
+/// is byte for byte what it was, and outside our entries only blanks differ.
+std::string Proven(const std::string& before, const ExeXml* old, const std::string& after,
+                   const std::string* path);
 
 /// A new exe.xml holding only our entry, starting `path` (UTF-8).
 Plan PlanNewFile(const std::string& path);
 
-/// Our entry in `bytes` (parsed as `doc`) starting `path`, enabled; a second
-/// entry of ours is taken out.
+/// Our entry in `bytes` (parsed as `doc`) starting `path`, enabled and not
+/// left to a manual load; a second entry of ours is taken out.
 Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string& path);
 
 /// `bytes` without our entries.

@@ -1,14 +1,16 @@
 // The native build, for the tests: no registry, no known folders.
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
+#include "os/os.h"
 #include "setup/setup_os.h"
 
 namespace setup_os {
@@ -60,15 +62,33 @@ bool IsDirectory(const std::string& path) {
 }
 
 int CountXmlFiles(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return 0;
-  int count = 0;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".xml") == 0) ++count;
-  }
-  closedir(dir);
+  std::string name;
+  int error = 0, count = 0;
+  os::FindState* search =
+      os::FindFirst((os::NarrowToWide(folder) + L"\\*.xml").c_str(), &name, &error);
+  if (!search) return 0;
+  do {
+    if (!IsDirectory(folder + "/" + name)) ++count;
+  } while (os::FindNext(search, &name));
+  os::FindEnd(search);
   return count;
+}
+
+bool WrittenPath(const std::string& path, std::string* written, std::string* error) {
+  struct stat info;
+  char resolved[PATH_MAX];
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+    *written = path;
+    return true;
+  }
+  // Renaming onto the link would put a plain file in its place.
+  if (!realpath(path.c_str(), resolved)) {
+    *error = std::string("it is a symbolic link to a file that cannot be reached: ") +
+             std::strerror(errno);
+    return false;
+  }
+  *written = resolved;
+  return true;
 }
 
 bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
@@ -87,9 +107,18 @@ bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
   return ok;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes, std::string* error) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  bool ok = fd >= 0;
+bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
+              std::string* error) {
+  std::string name = beside + ".brindlewick-XXXXXX";
+  int fd = mkstemp(&name[0]);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  *created = name;
+  struct stat info;
+  mode_t mode = stat(beside.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  bool ok = fchmod(fd, mode) == 0;
   for (size_t done = 0; ok && done < bytes.size();) {
     ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
     ok = wrote > 0;
@@ -97,7 +126,10 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::string* e
   }
   ok = ok && fsync(fd) == 0;
   if (!ok) *error = std::strerror(errno);
-  if (fd >= 0) close(fd);
+  if (close(fd) != 0 && ok) {
+    *error = std::strerror(errno);
+    ok = false;
+  }
   return ok;
 }
 
@@ -107,9 +139,8 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
     return false;
   }
   // The rename itself reaches the disk with the folder's entry.
-  std::string folder = target.find('/') == std::string::npos
-                           ? "."
-                           : target.substr(0, target.rfind('/') + 1);
+  std::string folder =
+      target.find('/') == std::string::npos ? "." : target.substr(0, target.rfind('/') + 1);
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (fd >= 0) {
     fsync(fd);
@@ -119,5 +150,43 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
 }
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
+
+bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bool* busy,
+                 std::string* error) {
+  *busy = false;
+  std::time_t until = std::time(nullptr) + seconds;
+  for (;;) {
+    int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      *error = std::strerror(errno);
+      return false;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      // The holder before us removes the file as it lets go: a lock on a
+      // file no longer under that name guards nothing.
+      struct stat held, named;
+      if (fstat(fd, &held) == 0 && stat(lock.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+          held.st_dev == named.st_dev) {
+        *handle = fd;
+        return true;
+      }
+    } else if (errno != EWOULDBLOCK) {
+      *error = std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    close(fd);
+    if (std::time(nullptr) >= until) {
+      *busy = true;
+      return false;
+    }
+    usleep(100000);
+  }
+}
+
+void ReleaseLock(const std::string& lock, std::intptr_t handle) {
+  unlink(lock.c_str());
+  close(static_cast<int>(handle));
+}
 
 }  // namespace setup_os

@@ -1,9 +1,15 @@
 // Windows: wide-character calls, UTF-8 inside the tool.
+// windows.h comes first.
+// clang-format off
 #include <windows.h>
 #include <knownfolders.h>
 #include <shellapi.h>
 #include <shlobj.h>
+// clang-format on
 
+#include <string>
+
+#include "os/os.h"
 #include "setup/setup_os.h"
 
 namespace setup_os {
@@ -14,7 +20,8 @@ const char kProgramName[] = "Brindlewick.exe";
 namespace {
 
 std::wstring Wide(const std::string& text) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
   return wide;
@@ -31,9 +38,9 @@ std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
 
 std::string ErrorText(DWORD code) {
   wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string message = text ? Narrow(text) : "";
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
@@ -119,15 +126,22 @@ bool IsDirectory(const std::string& path) {
 }
 
 int CountXmlFiles(const std::string& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Wide(folder + "\\*.xml").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  int count = 0;
+  std::wstring wide = Wide(folder);
+  std::string name;
+  int error = 0, count = 0;
+  os::FindState* search = os::FindFirst((wide + L"\\*.xml").c_str(), &name, &error);
+  if (!search) return 0;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+    DWORD attributes = GetFileAttributesW((wide + L"\\" + os::NarrowToWide(name)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+  } while (os::FindNext(search, &name));
+  os::FindEnd(search);
   return count;
+}
+
+bool WrittenPath(const std::string& path, std::string* written, std::string*) {
+  *written = path;
+  return true;
 }
 
 bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
@@ -148,11 +162,27 @@ bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
   return ok;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes, std::string* error) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
+              std::string* error) {
+  std::wstring target = Wide(beside);
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  // ReplaceFile and MoveFileEx refuse it with no more than "Access is denied".
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    *error = "it is read-only: clear Read-only in the Properties of " + beside;
+    return false;
+  }
+  HANDLE file = INVALID_HANDLE_VALUE;
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    *created = beside + ".brindlewick-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(counter++);
+    file = CreateFileW(Wide(*created).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   if (file == INVALID_HANDLE_VALUE) {
     *error = ErrorText(GetLastError());
+    created->clear();
     return false;
   }
   DWORD wrote = 0;
@@ -178,5 +208,40 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
 }
 
 void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+// A lock file opened for no one else, removed by the system when it is
+// closed, however the process ends.
+bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bool* busy,
+                 std::string* error) {
+  *busy = false;
+  std::wstring name = Wide(lock);
+  DWORD until = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  for (;;) {
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      *handle = reinterpret_cast<std::intptr_t>(file);
+      return true;
+    }
+    DWORD code = GetLastError();
+    // Access is denied while another's lock file is being deleted.
+    bool held = code == ERROR_SHARING_VIOLATION ||
+                (code == ERROR_ACCESS_DENIED &&
+                 GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
+    if (!held) {
+      *error = ErrorText(code);
+      return false;
+    }
+    if (static_cast<LONG>(GetTickCount() - until) >= 0) {
+      *busy = true;
+      return false;
+    }
+    Sleep(100);
+  }
+}
+
+void ReleaseLock(const std::string&, std::intptr_t handle) {
+  CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
 
 }  // namespace setup_os

@@ -4,6 +4,7 @@
 #ifndef BRINDLEWICK_SETUP_SETUP_OS_H_
 #define BRINDLEWICK_SETUP_SETUP_OS_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -37,14 +38,22 @@ bool ExistingFile(const std::string& path, std::string* absolute);
 bool Exists(const std::string& path);
 bool IsDirectory(const std::string& path);
 
-/// How many *.xml files `folder` holds.
+/// How many placement files `folder` holds, found by the program's own
+/// search (os::FindFirst); folders are not counted.
 int CountXmlFiles(const std::string& folder);
+
+/// The file a write of `path` must replace: the target of a symbolic link
+/// (the link stays), else `path`; false when a link leads nowhere.
+bool WrittenPath(const std::string& path, std::string* written, std::string* error);
 
 /// The whole file; false with the system's reason in `error`.
 bool ReadFile(const std::string& path, std::string* bytes, std::string* error);
 
-/// Writes `bytes` to `path` (created or emptied) and flushes them to disk.
-bool WriteFile(const std::string& path, const std::string& bytes, std::string* error);
+/// Writes `bytes` to a new file of a unique name beside `beside` (its name
+/// and a suffix), flushed to disk, with the permissions `beside` has, if it
+/// exists; its name goes to `created`, also on failure (the caller removes it).
+bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
+              std::string* error);
 
 /// Puts `replacement` in the place of `target` in one step (ReplaceFile or
 /// MoveFileEx on Windows, rename elsewhere): readers see the old file or the
@@ -52,6 +61,46 @@ bool WriteFile(const std::string& path, const std::string& bytes, std::string* e
 bool Replace(const std::string& replacement, const std::string& target, std::string* error);
 
 void RemoveFile(const std::string& path);
+
+/// Takes the exclusive lock named `lock` (a file beside the one guarded),
+/// trying for `seconds`; false with `busy` when another holds it all the
+/// while, or with the system's reason.
+bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bool* busy,
+                 std::string* error);
+void ReleaseLock(const std::string& lock, std::intptr_t handle);
+
+/// The calls an edit of exe.xml makes, in one place, so that a test can put
+/// a failing disk, another setup or another installer in their way.
+class Files {
+ public:
+  virtual ~Files() { Unlock(); }
+  virtual bool Exists(const std::string& path) { return setup_os::Exists(path); }
+  virtual bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
+    return setup_os::ReadFile(path, bytes, error);
+  }
+  virtual bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
+                        std::string* error) {
+    return setup_os::WriteNew(beside, bytes, created, error);
+  }
+  virtual bool Replace(const std::string& replacement, const std::string& target,
+                       std::string* error) {
+    return setup_os::Replace(replacement, target, error);
+  }
+  virtual void RemoveFile(const std::string& path) { setup_os::RemoveFile(path); }
+  virtual bool Lock(const std::string& lock, bool* busy, std::string* error) {
+    if (!AcquireLock(lock, 5, &handle_, busy, error)) return false;
+    lock_ = lock;
+    return true;
+  }
+  virtual void Unlock() {
+    if (!lock_.empty()) ReleaseLock(lock_, handle_);
+    lock_.clear();
+  }
+
+ private:
+  std::string lock_;
+  std::intptr_t handle_ = -1;
+};
 
 }  // namespace setup_os
 

@@ -18,7 +18,8 @@ const char kUsage[] =
     "Exit code: 0 done or nothing to do, 1 refused, 2 exe.xml unreadable or broken.\n";
 
 const char kBackupSuffix[] = ".brindlewick-backup";
-const char kTemporarySuffix[] = ".brindlewick-new";
+const char kLockSuffix[] = ".brindlewick-lock";
+const int kLoaded = -1;  // Load's result when the file can be used
 
 struct Options {
   std::string command;
@@ -44,7 +45,11 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::o
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--dry-run") {
       options->dry_run = true;
-    } else if (args[i] == "--exe-xml" && i + 1 < args.size()) {
+    } else if (args[i] == "--exe-xml") {
+      if (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0) {
+        err << "--exe-xml needs the FILE to use: --exe-xml FILE.\n" << kUsage;
+        return false;
+      }
       options->exe_xml = args[++i];
     } else if (args[i].rfind("--", 0) == 0) {
       err << "Unknown option " << args[i] << ".\n" << kUsage;
@@ -80,10 +85,12 @@ bool FindExeXml(std::string* path, std::ostream& err) {
     return false;
   }
   std::string steam_folder = steam.substr(0, steam.rfind(setup_os::kSeparator));
-  *path = has_steam || (!has_boxed && !setup_os::IsDirectory(boxed.substr(0, boxed.rfind(setup_os::kSeparator))) &&
-                        setup_os::IsDirectory(steam_folder))
-              ? steam
-              : boxed;
+  *path =
+      has_steam || (!has_boxed &&
+                    !setup_os::IsDirectory(boxed.substr(0, boxed.rfind(setup_os::kSeparator))) &&
+                    setup_os::IsDirectory(steam_folder))
+          ? steam
+          : boxed;
   if (!setup_os::IsDirectory(path->substr(0, path->rfind(setup_os::kSeparator)))) {
     err << "The simulator's settings folder " << path->substr(0, path->rfind(setup_os::kSeparator))
         << " does not exist: start the simulator once, or name the file with --exe-xml FILE.\n";
@@ -92,94 +99,202 @@ bool FindExeXml(std::string* path, std::ostream& err) {
   return true;
 }
 
-// Reads and judges the file; false (exit code 2) when it cannot be used.
-// A missing or empty file leaves `bytes` empty.
-bool Load(const std::string& path, std::string* bytes, setup::ExeXml* doc, std::ostream& out,
-          std::ostream& err) {
-  bytes->clear();
-  if (!setup_os::Exists(path)) {
-    out << path << " does not exist yet.\n";
-    return true;
-  }
-  std::string error;
-  if (!setup_os::ReadFile(path, bytes, &error)) {
-    err << path << ": cannot be read: " << error << ".\n";
-    return false;
-  }
-  // Real ones hold a few kilobytes; the parser takes lengths as int.
-  if (bytes->size() > (16u << 20)) {
-    err << path << ": " << bytes->size() << " bytes is far too large for an exe.xml; nothing "
-        << "was changed.\n";
-    return false;
-  }
-  if (bytes->empty()) {
-    out << path << " is empty (0 bytes): it is treated as missing.\n";
-    return true;
-  }
-  *doc = setup::ReadExeXml(*bytes);
-  if (!doc->well_formed) {
-    err << path << ":" << doc->line << ":" << doc->column << ": error: " << doc->message << "\n"
-        << setup::LikelyCause(doc->error_code) << "\n"
-        << "Nothing was changed: fix the file (a copy of it may be in " << path << kBackupSuffix
-        << ") and run again.\n";
-    return false;
-  }
-  return true;
+// The file as read, and whether it holds anything.
+struct Loaded {
+  std::string bytes;
+  setup::ExeXml doc;
+  bool existed = false;
+  bool blank = false;  // 0 bytes, or only blank lines and a byte-order mark
+};
+
+bool Blank(const std::string& bytes) {
+  size_t from = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  return bytes.find_first_not_of(" \t\r\n", from) == std::string::npos;
 }
 
-// The backup, the new text beside the file, the swap, the read-back.
-int Write(const std::string& path, const std::string& old_bytes, bool existed,
-          const setup::Plan& plan, std::ostream& out, std::ostream& err) {
-  std::string error, backup = path + kBackupSuffix, temporary = path + kTemporarySuffix;
-  if (existed && !setup_os::WriteFile(backup, old_bytes, &error)) {
-    err << "Cannot write the backup " << backup << ": " << error << ". Nothing was changed.\n";
+// Reads and judges the file: kLoaded, or the exit code when it cannot be used.
+int Load(setup_os::Files& files, const std::string& path, const std::string& backup, Loaded* file,
+         std::ostream& out, std::ostream& err) {
+  if (!files.Exists(path)) {
+    out << path << " does not exist yet.\n";
+    file->blank = true;
+    return kLoaded;
+  }
+  file->existed = true;
+  std::string error;
+  if (!files.ReadFile(path, &file->bytes, &error)) {
+    err << path << ": cannot be read: " << error << ".\n";
+    return 2;
+  }
+  // Real ones hold a few kilobytes; the parser takes lengths as int.
+  if (file->bytes.size() > (16u << 20)) {
+    err << path << ": " << file->bytes.size() << " bytes is far too large for an exe.xml; nothing "
+        << "was changed.\n";
+    return 2;
+  }
+  file->blank = Blank(file->bytes);
+  if (file->blank) {
+    out << path
+        << (file->bytes.empty() ? " is empty (0 bytes)"
+                                : " holds only blank lines or a byte-order mark")
+        << ": it is treated as missing.\n";
+    return kLoaded;
+  }
+  file->doc = setup::ReadExeXml(file->bytes);
+  const setup::ExeXml& doc = file->doc;
+  if (doc.declares_entities) {
+    err << path << ": its DOCTYPE declares entities, which this tool does not expand, so an "
+        << "entry may not be where it stands: write the entries out in full without the "
+        << "<!DOCTYPE ...> and run again. Nothing was changed.\n";
     return 1;
   }
-  if (!setup_os::WriteFile(temporary, plan.text, &error) ||
-      !setup_os::Replace(temporary, path, &error)) {
-    setup_os::RemoveFile(temporary);
+  if (!doc.well_formed) {
+    err << path << ":" << doc.line << ":" << doc.column << ": error: " << doc.message << "\n"
+        << setup::LikelyCause(doc, file->bytes) << "\n"
+        << "Nothing was changed: fix the file and run again.\n";
+    if (files.Exists(backup))
+      err << "A copy from before brindlewick-setup's last change is in " << backup
+          << "; it may lack what other programs changed since.\n";
+    return 2;
+  }
+  return kLoaded;
+}
+
+// Another installer may have written the file since it was read; writing
+// over that would lose its entry.
+bool Changed(setup_os::Files& files, const std::string& path, const Loaded& old) {
+  std::string now, error;
+  if (!files.Exists(path)) return old.existed;
+  return !old.existed || !files.ReadFile(path, &now, &error) || now != old.bytes;
+}
+
+void SayChanged(const std::string& path, std::ostream& err) {
+  err << path << " changed while brindlewick-setup worked; run it again. It was not written.\n";
+}
+
+// The new text beside the file; the backup, written the same way, of a file
+// that held something; the swap; the read-back. Before the backup and
+// before the swap it checks that no one else wrote the file meanwhile.
+int Write(setup_os::Files& files, const std::string& path, const std::string& written,
+          const std::string& backup, const Loaded& old, const setup::Plan& plan, std::ostream& out,
+          std::ostream& err) {
+  std::string error, temporary, saved;
+  if (!files.WriteNew(written, plan.text, &temporary, &error)) {
+    if (!temporary.empty()) files.RemoveFile(temporary);
     err << "Cannot write " << path << ": " << error << ". Nothing was changed.\n";
     return 1;
   }
+  if (Changed(files, path, old)) {
+    files.RemoveFile(temporary);
+    SayChanged(path, err);
+    return 1;
+  }
+  const bool back_up = old.existed && !old.blank;
+  if (back_up && (!files.WriteNew(backup, old.bytes, &saved, &error) ||
+                  !files.Replace(saved, backup, &error))) {
+    if (!saved.empty()) files.RemoveFile(saved);
+    files.RemoveFile(temporary);
+    err << "Cannot write the backup " << backup << ": " << error << ". Nothing was changed"
+        << (files.Exists(backup) ? " (the backup is as it was)" : "") << ".\n";
+    return 1;
+  }
+  if (Changed(files, path, old)) {
+    files.RemoveFile(temporary);
+    SayChanged(path, err);
+    if (back_up) err << backup << " now holds it as it was before that change.\n";
+    return 1;
+  }
+  if (!files.Replace(temporary, written, &error)) {
+    files.RemoveFile(temporary);
+    err << "Cannot write " << path << ": " << error << ". It is as it was.\n";
+    return 1;
+  }
   std::string again;
-  if (!setup_os::ReadFile(path, &again, &error) || again != plan.text ||
-      !setup::ReadExeXml(again).well_formed) {
-    err << path << " does not read back as written"
-        << (existed ? "; the previous file is in " + backup : std::string()) << ".\n";
+  if (!files.ReadFile(path, &again, &error) || again != plan.text) {
+    std::string back;
+    bool restored = old.existed ? files.WriteNew(written, old.bytes, &back, &error) &&
+                                      files.Replace(back, written, &error)
+                                : (files.RemoveFile(written), !files.Exists(path));
+    if (!restored && !back.empty()) files.RemoveFile(back);
+    err << path << " does not read back as written; "
+        << (restored ? "the previous file was put back"
+                     : "putting the previous file back failed too" +
+                           (back_up ? ": it is in " + backup : std::string()))
+        << ".\n";
     return 1;
   }
   out << path << ": " << plan.message << "\n";
-  if (existed) out << "The previous file is kept as " << backup << ".\n";
+  if (back_up)
+    out << "The previous file is kept as " << backup << ".\n";
+  else if (old.existed && files.Exists(backup))
+    out << "The previous file held nothing; " << backup << " was left as it was.\n";
   return 0;
 }
 
-int Change(const Options& options, const std::string& path, std::ostream& out,
-           std::ostream& err) {
+bool EndsWithExe(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string end = path.substr(path.size() - 4);
+  for (char& c : end)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return end == ".exe";
+}
+
+struct Unlock {
+  setup_os::Files& files;
+  ~Unlock() { files.Unlock(); }
+};
+
+int Change(const Options& options, const std::string& path, setup_os::Files& files,
+           std::ostream& out, std::ostream& err) {
   std::string target;
   if (options.command == "install") {
-    std::string exe = options.exe.empty() ? Join(setup_os::ProgramFolder(), setup_os::kProgramName)
-                                          : options.exe;
+    std::string exe =
+        options.exe.empty() ? Join(setup_os::ProgramFolder(), setup_os::kProgramName) : options.exe;
+    if (setup_os::IsDirectory(exe) || !EndsWithExe(exe)) {
+      err << exe << " is not a program: name Brindlewick.exe, e.g. brindlewick-setup install "
+          << "\"C:\\FSX\\Brindlewick.exe\".\n";
+      return 1;
+    }
     if (!setup_os::ExistingFile(exe, &target)) {
       err << exe << " does not exist: name the program, e.g. brindlewick-setup install "
           << "\"C:\\FSX\\Brindlewick.exe\".\n";
       return 1;
     }
   }
-  std::string bytes;
-  setup::ExeXml doc;
-  if (!Load(path, &bytes, &doc, out, err)) return 2;
-  bool existed = setup_os::Exists(path);
-  if (!bytes.empty() && doc.root != "SimBase.Document") {
+  std::string written, error;
+  if (!setup_os::WrittenPath(path, &written, &error)) {
+    err << path << ": " << error << ". Nothing was changed.\n";
+    return 1;
+  }
+  const std::string backup = written + kBackupSuffix;
+  Unlock unlock{files};
+  bool busy = false;
+  // One setup at a time from the read to the swap.
+  if (!options.dry_run && !files.Lock(written + kLockSuffix, &busy, &error)) {
+    if (busy)
+      err << "Another brindlewick-setup is changing " << path
+          << "; wait until it is done and run again. Nothing was changed.\n";
+    else
+      err << "Cannot create the lock file " << written << kLockSuffix << ": " << error
+          << ". Nothing was changed.\n";
+    return 1;
+  }
+  Loaded file;
+  int code = Load(files, path, backup, &file, out, err);
+  if (code != kLoaded) return code;
+  const std::string& bytes = file.bytes;
+  const setup::ExeXml& doc = file.doc;
+  if (!file.blank && doc.root != "SimBase.Document") {
     err << path << ": the root element is <" << doc.root
         << ">, not <SimBase.Document>: this is not the simulator's exe.xml. Nothing was changed.\n";
     return 1;
   }
   setup::Plan plan;
   if (options.command == "remove") {
-    plan = bytes.empty() ? setup::Plan{false, false, "", "has no Brindlewick entry; nothing to do."}
-                         : setup::PlanRemove(bytes, doc);
+    plan.message = "has no Brindlewick entry; nothing to do.";
+    if (!file.blank) plan = setup::PlanRemove(bytes, doc);
   } else {
-    plan = bytes.empty() ? setup::PlanNewFile(target) : setup::PlanInstall(bytes, doc, target);
+    plan = file.blank ? setup::PlanNewFile(target) : setup::PlanInstall(bytes, doc, target);
   }
   if (plan.refused) {
     err << path << ": " << plan.message << "\n";
@@ -190,39 +305,56 @@ int Change(const Options& options, const std::string& path, std::ostream& out,
     return 0;
   }
   if (options.dry_run) {
-    out << path << ": " << plan.message << "\nDry run: nothing was written. The new file would read:\n"
-        << setup::DecodeText(plan.text, bytes.empty() ? setup::Encoding::kWindows1252 : doc.encoding);
+    out << path << ": " << plan.message
+        << "\nDry run: nothing was written. The new file would read:\n"
+        << setup::DecodeText(plan.text, file.blank ? setup::Encoding::kWindows1252 : doc.encoding);
     return 0;
   }
-  return Write(path, bytes, existed, plan, out, err);
+  return Write(files, path, written, backup, file, plan, out, err);
 }
 
-int Status(const std::string& path, std::ostream& out, std::ostream& err) {
-  std::string bytes;
-  setup::ExeXml doc;
+bool IsTrue(std::string flag) {
+  for (char& c : flag)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return flag == "true";
+}
+
+int Status(const std::string& path, setup_os::Files& files, std::ostream& out, std::ostream& err) {
   out << "exe.xml: " << path << "\n";
-  if (!Load(path, &bytes, &doc, out, err)) return 2;
+  Loaded file;
+  std::string written, error;
+  if (!setup_os::WrittenPath(path, &written, &error)) written = path;
+  int code = Load(files, path, written + kBackupSuffix, &file, out, err);
+  if (code != kLoaded) return code;
+  const setup::ExeXml& doc = file.doc;
   const setup::Addon* ours = nullptr;
   for (const setup::Addon& addon : doc.addons)
-    if (addon.name == setup::kEntryName && !ours) ours = &addon;
+    if (setup::IsOurs(addon) && !ours) ours = &addon;
   std::string simulator = setup_os::SimulatorFolder();
   if (!ours) {
     out << "Brindlewick entry: none (brindlewick-setup install adds it).\n";
   } else {
-    out << "Brindlewick entry: " << (ours->disabled == "False" || ours->disabled.empty() ? "enabled" : "disabled")
+    out << "Brindlewick entry: "
+        << (IsTrue(ours->disabled)      ? "disabled"
+            : IsTrue(ours->manual_load) ? "not started by the simulator (ManualLoad is True; "
+                                          "brindlewick-setup install sets it to False)"
+                                        : "enabled")
         << "\nPath: " << ours->path << (setup_os::Exists(ours->path) ? "" : " (does not exist)")
         << "\n";
   }
+  if (IsTrue(doc.disabled))
+    out << "Warning: the file's own <Disabled> is True: the simulator starts none of the "
+           "programs it lists; set it to False.\n";
   ReportSimConnect(simulator, out);
   if (simulator.empty()) {
     out << "Simulator folder: not found in the registry.\n";
     return 0;
   }
   std::string placement = Join(Join(simulator, "Quillmar"), "BrindlewickV2");
-  int files = setup_os::CountXmlFiles(placement);
+  int count = setup_os::CountXmlFiles(placement);
   out << "Simulator folder: " << simulator << "\n"
-      << "Placement files: " << files << " in " << placement << "\n";
-  if (files == 0) out << "Warning: no placement files in " << placement << ".\n";
+      << "Placement files: " << count << " in " << placement << "\n";
+  if (count == 0) out << "Warning: no placement files in " << placement << ".\n";
   std::string folder = ours ? ours->path.substr(0, ours->path.find_last_of("\\/") + 1) : "";
   if (ours && !SameFolder(folder, simulator + setup_os::kSeparator))
     out << "Warning: Brindlewick.exe is not in the simulator's folder; put it there with the "
@@ -232,15 +364,21 @@ int Status(const std::string& path, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
-int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             setup_os::Files& files) {
   Options options;
   if (!ParseOptions(args, &options, err)) return 1;
   std::string path = options.exe_xml;
   if (path.empty() && !FindExeXml(&path, err)) return 1;
-  if (options.command == "status") return Status(path, out, err);
-  int code = Change(options, path, out, err);
+  if (options.command == "status") return Status(path, files, out, err);
+  int code = Change(options, path, files, out, err);
   // It still installs: SimConnect may come afterwards, before the next flight.
   if (options.command == "install" && code == 0)
     WarnWithoutSimConnect(setup_os::SimulatorFolder(), out);
   return code;
+}
+
+int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  setup_os::Files files;
+  return RunSetup(args, out, err, files);
 }

@@ -1,15 +1,24 @@
 // brindlewick-setup on the shapes exe.xml takes in the field: each fixture of
-// testdata/ goes through one command; the output and the file left behind are
-// compared byte for byte with testdata/expected/FIXTURE.COMMAND.{out,xml} (no
-// .xml: the file must stay as it was). @FILE@, @EXE@, @EURO@, @OMEGA@ and
-// @DIR@ stand for the run's own paths.
+// testdata/ goes through one command (or several joined by "+"); the output
+// and the file left behind are compared byte for byte with
+// testdata/expected/FIXTURE.COMMAND.{out,xml} (no .xml: the file must stay as
+// it was). @FILE@, @EXE@, @EURO@, @OMEGA@, @FOLDER@, @TXT@ and @DIR@ stand for
+// the run's own paths. Every row also keeps the rules for what is not ours: a written file
+// parses, holds our entry once (install) or not at all (remove) and every
+// other entry byte for byte; the backup holds the last state before our
+// change that held anything; nothing else is left beside the file.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 
+#include "setup/exe_xml.h"
+#include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
 #include "setup/setup_run.h"
 #include "setup/simconnect_status.h"
@@ -17,91 +26,363 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Text = std::optional<std::string>;  // a file's bytes; none: no file
 
-std::string Read(const fs::path& path) {
+Text Read(const fs::path& path) {
+  if (!fs::is_regular_file(path)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
 }
 
+void Write(const fs::path& path, const Text& text) {
+  fs::remove(path);
+  if (text) std::ofstream(path, std::ios::binary) << *text;
+}
+
 std::string Fill(std::string text, const std::vector<std::pair<std::string, std::string>>& marks) {
   for (const auto& [mark, value] : marks)
-    for (size_t at; (at = text.find(mark)) != std::string::npos;) text.replace(at, mark.size(), value);
+    for (size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.replace(at, mark.size(), value);
   return text;
 }
 
+bool HoldsSomething(const Text& text) {
+  return text && text->find_first_not_of(" \t\r\n\xEF\xBB\xBF") != std::string::npos;
+}
+
+// Other products' entries, each as its bytes.
+std::vector<std::string> Others(const std::string& bytes, int* ours) {
+  setup::ExeXml doc = setup::ReadExeXml(bytes);
+  EXPECT_TRUE(doc.well_formed) << bytes;
+  std::vector<std::string> others;
+  for (const setup::Addon& a : doc.addons) {
+    if (setup::IsOurs(a))
+      ++*ours;
+    else
+      others.push_back(bytes.substr(a.element.begin, a.element.end - a.element.begin));
+  }
+  return others;
+}
+
+// A written file parses, holds our entry `ours` times and every entry of
+// `before` that is not ours, unchanged.
+void ExpectSound(const Text& before, const std::string& after, int ours) {
+  int found = 0, unused = 0;
+  std::vector<std::string> others = Others(after, &found);
+  EXPECT_EQ(found, ours);
+  if (HoldsSomething(before)) {
+    EXPECT_EQ(others, Others(*before, &unused));
+  }
+}
+
+// A test directory with programs in folders of awkward names and a
+// placement folder holding one placement file and things that are none.
+struct Scene {
+  // One of its own per test: CTest runs them side by side.
+  fs::path dir =
+      fs::temp_directory_path() / (std::string("brindlewick-setup-") +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path file = dir / "exe.xml";
+  fs::path backup = dir / "exe.xml.brindlewick-backup";
+  std::vector<std::pair<std::string, std::string>> marks;
+  std::map<std::string, std::string> exe;
+
+  Scene() {
+    fs::remove_all(dir);
+    std::vector<std::pair<const char*, const char*>> folders = {
+        {"exe", u8"."}, {"euro", u8"€é"}, {"omega", u8"Ω"}, {"b", u8"B"}};
+#ifndef _WIN32  // names Windows refuses; the rows that use them run natively
+    folders.insert(folders.end(),
+                   {{"amp", u8"Games & <Sims>"}, {"ffff", u8"\uFFFF"}, {"ctl", "a\x01z"}});
+#endif
+    for (auto [key, folder] : folders) {
+      fs::create_directories(dir / fs::u8path(folder));
+      std::ofstream(dir / fs::u8path(folder) / "Brindlewick.exe") << "MZ";
+      EXPECT_TRUE(setup_os::ExistingFile((dir / fs::u8path(folder) / "Brindlewick.exe").u8string(),
+                                         &exe[key]));
+    }
+    exe["nothing"] = "none.exe";
+    exe["folder"] = (dir / "folder.exe").u8string();
+    fs::create_directories(dir / "folder.exe");
+    exe["txt"] = (dir / "Brindlewick.txt").u8string();
+    std::ofstream(dir / "Brindlewick.txt") << "MZ";
+    const fs::path placement = dir / "Quillmar" / "BrindlewickV2";
+    fs::create_directories(placement / "x.xml");
+    for (const char* name : {"Village.xml", "Village.xml~", "Village.xmlold"})
+      std::ofstream(placement / name) << "<SimObjectEntry/>";
+    marks = {{"@FILE@", file.u8string()}, {"@EXE@", exe["exe"]},       {"@EURO@", exe["euro"]},
+             {"@OMEGA@", exe["omega"]},   {"@FOLDER@", exe["folder"]}, {"@TXT@", exe["txt"]},
+             {"@DIR@", dir.u8string()}};
+#ifndef _WIN32
+    setenv("BRINDLEWICK_SIMULATOR_FOLDER", dir.c_str(), 1);
+#endif
+  }
+  ~Scene() { fs::remove_all(dir); }
+
+  // What the directory holds besides the scene's own things.
+  std::set<std::string> Extra() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+      if (entry.is_regular_file() && entry.path().extension() != ".txt")
+        names.insert(entry.path().filename().string());
+    names.erase("exe.xml");
+    names.erase("exe.xml.brindlewick-backup");
+    names.erase("Brindlewick.exe");
+    return names;
+  }
+
+  // install[-KEY] [--dry-run], remove, status, or "xml-missing".
+  std::vector<std::string> Args(const std::string& command) const {
+    if (command == "xml-missing") return {"install", "--exe-xml"};
+    std::vector<std::string> args = {command.substr(0, command.find('-')), "--exe-xml",
+                                     file.u8string()};
+    if (command == "install") args.push_back(exe.at("exe"));
+    if (command == "install-dry") args.insert(args.end(), {exe.at("euro"), "--dry-run"});
+    if (command.rfind("install-", 0) == 0 && command != "install-dry")
+      args.push_back(exe.at(command.substr(8)));
+    return args;
+  }
+};
+
+const char kOldBackup[] = "<SimBase.Document><!-- an older backup --></SimBase.Document>";
+
 struct Row {
   const char* fixture;  // "missing": no file
-  const char* command;  // install, install-dry, install-omega, install-nothing, remove, status
-  int code;
+  const char* command;  // Scene::Args' commands, joined by "+"
+  int code;             // the last command's
+  bool had_backup = false;
 };
 
 TEST(Setup, ExeXmlShapes) {
   const Row rows[] = {
-      {"others-crlf-1252", "install", 0},      {"others-crlf-1252", "remove", 0},
-      {"others-crlf-1252", "install-omega", 1}, {"others-lf-utf8", "install", 0},
-      {"ours-disabled", "install-dry", 0},     {"others-lf-utf8", "install-omega", 0},
-      {"ours-disabled", "install", 0},         {"ours-disabled", "remove", 0},
-      {"ours-disabled", "status", 0},          {"ours-twice", "install", 0},
-      {"ours-twice", "remove", 0},             {"ours-current", "install", 0},
-      {"ours-current", "status", 0},           {"empty", "install", 0},
-      {"missing", "install", 0},               {"missing", "remove", 0},
-      {"missing", "install-nothing", 1},       {"root-empty-tag", "install", 0},
-      {"other-root", "install", 1},            {"utf16", "install", 1},
-      {"broken-addon-end", "install", 2},      {"broken-root-start", "install", 2},
-      {"broken-after-root", "install", 2},     {"broken-comment", "remove", 2},
+      {"others-crlf-1252", "install", 0},
+      {"others-crlf-1252", "remove", 0},
+      {"others-crlf-1252", "install-omega", 1},
+      {"others-crlf-1252", "install-amp+status", 0},
+      {"others-crlf-1252", "install+remove", 0},
+      {"others-crlf-1252", "install-folder", 1},
+      {"others-crlf-1252", "install-txt", 1},
+      {"others-lf-utf8", "install", 0},
+      {"others-lf-utf8", "install-omega", 0},
+      {"others-lf-utf8", "install+remove", 0},
+      {"others-lf-utf8", "install-ffff", 1, true},
+      {"others-cr", "install", 0},
+      {"others-cr", "install+remove", 0},
+      {"ours-disabled", "install-dry", 0},
+      {"ours-disabled", "install", 0},
+      {"ours-disabled", "remove", 0},
+      {"ours-disabled", "status", 0},
+      {"ours-twice", "install", 0},
+      {"ours-twice", "remove", 0},
+      {"ours-current", "install", 0},
+      {"ours-current", "status", 0},
+      {"ours-manual", "status", 0},
+      {"ours-manual", "install", 0},
+      {"ours-manual", "remove", 0},
+      {"empty", "install", 0, true},
+      {"bom-blank", "install", 0},
+      {"missing", "install", 0},
+      {"missing", "remove", 0},
+      {"missing", "install-nothing", 1},
+      {"missing", "install-ctl", 1},
+      {"missing", "xml-missing", 1},
+      {"root-empty-tag", "install", 0},
+      {"root-empty-tag", "install+remove", 0},
+      {"other-root", "install", 1},
+      {"utf16", "install", 1},
+      {"doctype-entity", "install", 1, true},
+      {"doctype-entity", "remove", 1},
+      {"entity-laughs", "status", 1},
+      {"latin-undeclared", "status", 2},
+      {"junk-before", "install", 2},
+      {"unknown-encoding", "status", 2},
+      {"broken-addon-end", "install", 2, true},
+      {"broken-root-start", "install", 2},
+      {"broken-after-root", "install", 2},
+      {"broken-comment", "remove", 2},
       {"broken-pasted", "status", 2},
   };
   const fs::path data = fs::u8path(BRINDLEWICK_SETUP_TESTDATA);
-  const fs::path dir = fs::temp_directory_path() / "brindlewick-setup-test";
   for (const Row& row : rows) {
     const std::string name = std::string(row.fixture) + "." + row.command;
     SCOPED_TRACE(name);
-    const std::string command = row.command;
 #ifdef _WIN32
-    if (command == "status") {
-      continue;  // the simulator's folder comes from the registry
-    }
-#else
-    setenv("BRINDLEWICK_SIMULATOR_FOLDER", dir.c_str(), 1);
+    if (name.find("status") != std::string::npos || name.find("ctl") != std::string::npos ||
+        name.find("ffff") != std::string::npos || name.find("amp") != std::string::npos)
+      continue;  // the registry gives the simulator's folder; names Windows refuses
 #endif
-    fs::remove_all(dir);
-    // Programs in folders whose names Windows-1252 can hold (or not).
-    std::string exe, euro, omega, file = (dir / "exe.xml").u8string();
-    for (auto [folder, path] : {std::pair(u8".", &exe), {u8"€é", &euro}, {u8"Ω", &omega}}) {
-      fs::create_directories(dir / fs::u8path(folder));
-      std::ofstream(dir / fs::u8path(folder) / "Brindlewick.exe") << "MZ";
-      ASSERT_TRUE(setup_os::ExistingFile((dir / fs::u8path(folder) / "Brindlewick.exe").u8string(), path));
-    }
-    const std::vector<std::pair<std::string, std::string>> marks = {{"@FILE@", file},
-        {"@EXE@", exe}, {"@EURO@", euro}, {"@OMEGA@", omega}, {"@DIR@", dir.u8string()}};
+    Scene scene;
     const bool missing = std::string(row.fixture) == "missing";
-    const std::string input = missing ? "" : Fill(Read(data / (std::string(row.fixture) + ".xml")), marks);
-    if (!missing) std::ofstream(dir / "exe.xml", std::ios::binary) << input;
+    const Text input =
+        missing ? Text() : Fill(*Read(data / (std::string(row.fixture) + ".xml")), scene.marks);
+    Write(scene.file, input);
+    Text backup = row.had_backup ? Text(kOldBackup) : Text();
+    Write(scene.backup, backup);
 
-    std::vector<std::string> args = {command.substr(0, command.find('-')), "--exe-xml", file};
-    if (command == "install") args.push_back(exe);
-    if (command == "install-dry") args.insert(args.end(), {euro, "--dry-run"});
-    if (command == "install-omega") args.push_back(omega);
-    if (command == "install-nothing") args.push_back("none.exe");
-    std::ostringstream out, err;
-    EXPECT_EQ(RunSetup(args, out, err), row.code);
-    EXPECT_EQ(out.str() + err.str(), Fill(Read(data / "expected" / (name + ".out")), marks));
-
-    const fs::path written = data / "expected" / (name + ".xml");
-    const bool changed = fs::exists(written);
-    ASSERT_EQ(fs::exists(dir / "exe.xml"), changed || !missing);
-    if (changed || !missing) {
-      EXPECT_EQ(Read(dir / "exe.xml"), changed ? Fill(Read(written), marks) : input);
+    std::string output, command;
+    int code = 0;
+    for (std::istringstream commands(row.command); std::getline(commands, command, '+');) {
+      const Text before = Read(scene.file);
+      std::ostringstream out, err;
+      code = RunSetup(scene.Args(command), out, err);
+      output += out.str() + err.str();
+      const Text after = Read(scene.file);
+      if (after != before) {
+        ASSERT_TRUE(after);
+        ExpectSound(before, *after, command.rfind("install", 0) == 0 ? 1 : 0);
+        if (HoldsSomething(before)) backup = before;
+      }
+      EXPECT_EQ(Read(scene.backup), backup) << command;
+      EXPECT_EQ(scene.Extra(), std::set<std::string>()) << command;
     }
-    EXPECT_EQ(fs::exists(dir / "exe.xml.brindlewick-backup"), changed && !missing);
-    if (changed && !missing) {
-      EXPECT_EQ(Read(dir / "exe.xml.brindlewick-backup"), input);
-    }
-    EXPECT_FALSE(fs::exists(dir / "exe.xml.brindlewick-new"));
+    EXPECT_EQ(code, row.code);
+    EXPECT_EQ(output, Fill(*Read(data / "expected" / (name + ".out")), scene.marks));
+    const Text written = Read(data / "expected" / (name + ".xml"));
+    EXPECT_EQ(Read(scene.file), written ? Fill(*written, scene.marks) : input);
   }
-  fs::remove_all(dir);
+}
+
+// The file system as a hostile world leaves it: a disk that fills up in the
+// middle of a write, another setup holding the lock, another installer that
+// writes exe.xml while we work, a file that does not read back as written.
+struct World : setup_os::Files {
+  int full_at = 0;    // the n-th new file gets half its bytes, then the disk is full
+  int other_at = 0;   // after the n-th read of exe.xml another installer writes it
+  int garble_at = 0;  // the n-th replace leaves other bytes than were written
+  bool locked = false;
+  int writes = 0, reads = 0, replaces = 0;
+
+  bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
+                std::string* error) override {
+    if (++writes != full_at) return Files::WriteNew(beside, bytes, created, error);
+    Files::WriteNew(beside, bytes.substr(0, bytes.size() / 2), created, error);
+    *error = "No space left on device";
+    return false;
+  }
+  bool ReadFile(const std::string& path, std::string* bytes, std::string* error) override {
+    bool ok = Files::ReadFile(path, bytes, error);
+    if (++reads == other_at) Write(fs::u8path(path), std::string(kOther));
+    return ok;
+  }
+  bool Replace(const std::string& from, const std::string& to, std::string* error) override {
+    bool ok = Files::Replace(from, to, error);
+    if (++replaces == garble_at) Write(fs::u8path(to), std::string("<SimBase.Doc"));
+    return ok;
+  }
+  bool Lock(const std::string& lock, bool* busy, std::string* error) override {
+    if (!locked) return Files::Lock(lock, busy, error);
+    *busy = true;
+    return false;
+  }
+  static constexpr const char* kOther =
+      "<SimBase.Document><Launch.Addon><Name>Other</Name>"
+      "</Launch.Addon></SimBase.Document>";
+};
+
+struct Step {
+  const char* action;  // "install", "install-b", "remove" or "empty" (another program empties it)
+  World world;
+  int code;
+  int file;    // the file afterwards: state n (the file before step n+1), -1 World::kOther
+  int backup;  // the backup afterwards: state n, -2 none
+  const char* says = "";  // in the output
+};
+
+World Full(int at) {
+  World w;
+  w.full_at = at;
+  return w;
+}
+World Other(int at) {
+  World w;
+  w.other_at = at;
+  return w;
+}
+World Garbled(int at) {
+  World w;
+  w.garble_at = at;
+  return w;
+}
+World Locked() {
+  World w;
+  w.locked = true;
+  return w;
+}
+
+// Each row starts from others-crlf-1252.xml (state 0); state n is the file
+// as step n left it. The backup must hold the last state before each of our
+// changes that held anything, and never a worse one.
+TEST(Setup, BackupSequences) {
+  const std::vector<std::vector<Step>> rows = {
+      {{"install", {}, 0, 1, 0}, {"empty", {}, 0, 2, 0}, {"install", {}, 0, 3, 0}},
+      {{"install", {}, 0, 1, 0}, {"install-b", {}, 0, 2, 1}},
+      {{"install", {}, 0, 1, 0}, {"install-b", Full(2), 1, 1, 0, "backup"}},
+      {{"install", Full(1), 1, 0, -2, "No space left on device. Nothing was changed."}},
+      {{"install", Other(1), 1, -1, -2, "changed while brindlewick-setup worked"}},
+      {{"install", Other(2), 1, -1, 0, "now holds it as it was"}},
+      {{"install", Garbled(2), 1, 0, 0, "the previous file was put back"}},
+      {{"install", Locked(), 1, 0, -2, "Another brindlewick-setup is changing"}},
+  };
+  const fs::path data = fs::u8path(BRINDLEWICK_SETUP_TESTDATA);
+  int number = 0;
+  for (const auto& steps : rows) {
+    SCOPED_TRACE("row " + std::to_string(++number));
+    Scene scene;
+    std::vector<Text> states = {Read(data / "others-crlf-1252.xml")};
+    Write(scene.file, states[0]);
+    for (const Step& step : steps) {
+      SCOPED_TRACE(step.action);
+      World world = step.world;
+      std::ostringstream out, err;
+      if (std::string(step.action) == "empty") {
+        Write(scene.file, std::string());
+      } else {
+        std::vector<std::string> args = scene.Args(step.action);
+        EXPECT_EQ(RunSetup(args, out, err, world), step.code);
+      }
+      states.push_back(Read(scene.file));
+      EXPECT_EQ(states.back(), step.file == -1 ? Text(World::kOther) : states[step.file]);
+      EXPECT_EQ(Read(scene.backup), step.backup == -2 ? Text() : states[step.backup]);
+      EXPECT_NE((out.str() + err.str()).find(step.says), std::string::npos)
+          << out.str() << err.str();
+      EXPECT_EQ(scene.Extra(), std::set<std::string>());
+    }
+  }
+}
+
+#ifndef _WIN32
+// A link to exe.xml stays a link; the file keeps its permissions.
+TEST(Setup, WritesThroughALinkKeepingTheMode) {
+  Scene scene;
+  const fs::path real = scene.dir / "real.xml";
+  std::ofstream(real) << "<SimBase.Document></SimBase.Document>";
+  fs::permissions(real, fs::perms::owner_read | fs::perms::group_read);
+  fs::create_symlink(real, scene.file);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunSetup(scene.Args("install"), out, err), 0) << err.str();
+  EXPECT_TRUE(fs::is_symlink(scene.file));
+  EXPECT_NE(Read(real)->find("<Launch.Addon>"), std::string::npos);
+  EXPECT_EQ(fs::status(real).permissions(), fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_TRUE(fs::exists(scene.dir / "real.xml.brindlewick-backup"));
+}
+
+#endif
+
+TEST(Setup, OneLockHolderAtATime) {
+  Scene scene;
+  const std::string lock = (scene.dir / "exe.xml.brindlewick-lock").string();
+  std::intptr_t first, second;
+  bool busy = false;
+  std::string error;
+  ASSERT_TRUE(setup_os::AcquireLock(lock, 0, &first, &busy, &error)) << error;
+  EXPECT_FALSE(setup_os::AcquireLock(lock, 1, &second, &busy, &error));
+  EXPECT_TRUE(busy);
+  setup_os::ReleaseLock(lock, first);
+  ASSERT_TRUE(setup_os::AcquireLock(lock, 0, &second, &busy, &error)) << error;
+  setup_os::ReleaseLock(lock, second);
+  EXPECT_FALSE(fs::exists(lock));
 }
 
 // What status and install say of SimConnect, over a double of the search.

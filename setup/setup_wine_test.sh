@@ -23,6 +23,9 @@ mkdir -p "$sim/Quillmar/BrindlewickV2" "$appdata/Microsoft/FSX"
 cp "$SETUP" "$sim/brindlewick-setup.exe"
 echo MZ >"$sim/Brindlewick.exe"
 echo '<SimObjectEntry/>' >"$sim/Quillmar/BrindlewickV2/Village.xml"
+# Not placement files, though "*.xml" finds them (the first by its 8.3 name).
+echo '<SimObjectEntry/>' >"$sim/Quillmar/BrindlewickV2/Village.xml~"
+mkdir "$sim/Quillmar/BrindlewickV2/x.xml"
 cp "$FIXTURE" "$appdata/Microsoft/FSX/exe.xml"
 sim_win=$("$WINE" winepath -w "$sim")
 "$WINE" reg add "$key" /v AppPath /t REG_SZ /d "$sim_win\\" /f >/dev/null
@@ -37,6 +40,14 @@ out=$(run status) || fail "status: $out"
 expected="Simulator folder: $sim_win
 Placement files: 1 in $sim_win\\Quillmar\\BrindlewickV2"
 grep -qF "$expected" <<<"$out" && ! grep -q Warning <<<"$out" || fail "status said: $out"
+
+exe_xml="$appdata/Microsoft/FSX/exe.xml"
+chmod 444 "$exe_xml"
+code=0
+out=$(run remove) || code=$?
+chmod 644 "$exe_xml"
+[ "$code" = 1 ] && grep -qF "is read-only" <<<"$out" && grep -qF "$sim_win\\Brindlewick.exe" "$exe_xml" ||
+  fail "read-only exe.xml: $code $out"
 
 mkdir -p "$appdata/Microsoft/FSX-SE"
 cp "$FIXTURE" "$appdata/Microsoft/FSX-SE/exe.xml"
