@@ -435,7 +435,8 @@ TEST(Setup, SimConnectLines) {
     ReportSimConnect(dir.u8string(), status);
     WarnWithoutSimConnect(dir.u8string(), install);
     const bool none = row.used == cannot;
-    const std::string advice = !none ? "" : row.msi ? "  Run " + msi + " to install it.\n" : generic;
+    std::string advice = row.msi ? "  Run " + msi + " to install it.\n" : generic;
+    if (!none) advice.clear();
     EXPECT_EQ(status.str(), "SimConnect installed: " + row.installed +
                                 "\nSimConnect Brindlewick will use: " + row.used + "\n" + advice);
     EXPECT_EQ(install.str(), none ? warning + advice : "");
