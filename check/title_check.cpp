@@ -1,12 +1,14 @@
 #include "check/title_check.h"
 
+#include <stdio.h>
 #include <string.h>
 #include <tinyxml.h>
 
 #include <algorithm>
 
 #include "check/options.h"
-#include "check/sim_location.h"
+#include "fsx/fsx_location.h"
+#include "os/os.h"
 
 namespace {
 
@@ -41,6 +43,23 @@ const InstalledTitle* Nearest(const std::string& title, const TitleIndex& index)
     }
   }
   return nearest;
+}
+
+bool Exists(const std::string& path) {
+  FILE* file = fopen(os::NativePath(path).c_str(), "rb");
+  if (file) fclose(file);
+  return file != nullptr;
+}
+
+// The configuration the simulator in `folder` reads, when it exists: that of
+// the edition the registry records there, else the boxed edition's.
+std::string UsualFsxCfg(const fsx::Simulators& simulators, const std::string& folder) {
+  const fsx::Installation* installation = fsx::InstallationIn(simulators, folder);
+  std::string path = installation ? installation->config
+                     : simulators.app_data.empty()
+                         ? std::string()
+                         : simulators.app_data + "\\Microsoft\\FSX\\fsx.cfg";
+  return !path.empty() && Exists(path) ? path : std::string();
 }
 
 }  // namespace
@@ -83,21 +102,26 @@ bool PrepareTitleCheck(const CheckOptions& options, TitleIndex* index, CheckRun*
       return false;
     }
   } else if (!options.simFolder.empty()) {
-    std::string fsxCfg = options.fsxCfg.empty() ? UsualFsxCfg(options.simFolder) : options.fsxCfg;
+    std::string fsxCfg =
+        options.fsxCfg.empty()
+            ? UsualFsxCfg(fsx::FindSimulators(fsx::Spelling::kAnsi), options.simFolder)
+            : options.fsxCfg;
     if (!IndexSimulator(options.simFolder, fsxCfg, index, &problem)) {
       Report(run, options.simFolder, 0, 0, Severity::kError, problem);
       return false;
     }
   } else if (options.findSimulator) {
-    SimulatorLocation found = FindSimulator();
-    if (found.folder.empty()) {
-      // Only Windows records an installation; elsewhere there is nothing to say.
-      if (RoamingAppDataFolder().empty()) return true;
+    fsx::Simulators simulators = fsx::FindSimulators(fsx::Spelling::kAnsi);
+    // Only Windows records an installation; elsewhere there is nothing to say.
+    if (simulators.app_data.empty()) return true;
+    if (simulators.found.empty()) {
       *run->out << "No simulator found in the registry: no titles checked"
                    " (give --sim FOLDER or --titles FILE)\n";
       return true;
     }
-    if (!IndexSimulator(found.folder, UsualFsxCfg(found.folder), index, &problem)) {
+    // With both editions, the boxed one's, as ever; --sim names the other.
+    const fsx::Installation& found = simulators.found[0];
+    if (!IndexSimulator(found.folder, UsualFsxCfg(simulators, found.folder), index, &problem)) {
       *run->out << "The simulator's folder in the registry cannot be used (" << problem
                 << "): no titles checked\n";
       return true;

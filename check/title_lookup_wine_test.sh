@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # brindlewick-check.exe under Wine finds the simulator as on Windows: the
 # install folder from the registry (the boxed edition before Steam's), its
-# fsx.cfg or fsx_se.cfg from %APPDATA% by the known-folder call.
+# fsx.cfg or fsx_se.cfg from %APPDATA%; the Steam Edition installed alone
+# writes the boxed key and reads fsx.cfg.
 set -euo pipefail
 check=$1
 wine=${WINE:-wine}
@@ -32,7 +33,7 @@ expect "No simulator found in the registry: no titles checked (give --sim FOLDER
 
 "$wine" reg add "$steam" /v AppPath /t REG_SZ /d "$sim\\" /f >/dev/null
 printf '[Main]\r\nSimObjectPaths.0=Custom\r\n' >"$appdata/Microsoft/FSX-SE/fsx_se.cfg"
-expect "Titles checked against the simulator in $sim\\ (Steam edition)" \
+expect "Titles checked against the simulator in $sim (Steam edition)" \
   "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object"
 
 "$wine" reg add "$steam" /v AppPath /t REG_SZ /d 'C:\Steam FSX' /f >/dev/null
@@ -40,4 +41,12 @@ expect "Titles checked against the simulator in $sim\\ (Steam edition)" \
 expect "Titles checked against the simulator in $sim" "1 error"  # no fsx.cfg: the defaults
 printf '[Main]\r\nSimObjectPaths.0=Custom\r\n' >"$appdata/Microsoft/FSX/fsx.cfg"
 expect "Titles checked against the simulator in $sim" "0 errors, 0 warnings, 1 note; 1 title"
+
+# The Steam Edition alone: the boxed key, a folder with steam_api.dll, fsx.cfg;
+# the value as REG_EXPAND_SZ.
+"$wine" reg delete "$steam" /f >/dev/null
+: >"$work/FSX/steam_api.dll"
+export BRINDLEWICK_TEST_SIM="$sim"
+"$wine" reg add "$boxed" /v AppPath /t REG_EXPAND_SZ /d '%BRINDLEWICK_TEST_SIM%\' /f >/dev/null
+expect "Titles checked against the simulator in $sim (Steam edition)" "0 errors, 0 warnings, 1 note; 1 title"
 echo "PASS"

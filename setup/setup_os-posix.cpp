@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -24,14 +23,6 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 void Print(const std::string& text, std::FILE* stream) {
   std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-std::string AppDataFolder() { return ""; }
-
-// Stands in for the registry's AppPath, so the tests can name a folder.
-std::string SimulatorFolder() {
-  const char* folder = std::getenv("BRINDLEWICK_SIMULATOR_FOLDER");
-  return folder ? folder : "";
 }
 
 std::string ProgramFolder() {

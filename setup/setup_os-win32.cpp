@@ -2,9 +2,8 @@
 // windows.h comes first.
 // clang-format off
 #include <windows.h>
-#include <knownfolders.h>
+// after windows.h, which it needs
 #include <shellapi.h>
-#include <shlobj.h>
 // clang-format on
 
 #include <string>
@@ -65,28 +64,6 @@ void Print(const std::string& text, std::FILE* stream) {
   UINT code_page = GetConsoleOutputCP();
   std::string out = Narrow(Wide(text), code_page ? code_page : CP_ACP);
   std::fwrite(out.data(), 1, out.size(), stream);
-}
-
-std::string AppDataFolder() {
-  wchar_t* folder = nullptr;
-  std::string path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder)))
-    path = Narrow(folder);
-  CoTaskMemFree(folder);
-  return path;
-}
-
-std::string SimulatorFolder() {
-  wchar_t value[MAX_PATH * 2];
-  DWORD size = sizeof value;
-  // RRF_RT_REG_SZ alone also takes a REG_EXPAND_SZ value, expanded.
-  if (RegGetValueW(HKEY_CURRENT_USER,
-                   L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", L"AppPath",
-                   RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-    return "";
-  std::string folder = Narrow(value);
-  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
-  return folder;
 }
 
 std::string ProgramFolder() {

@@ -22,12 +22,6 @@ std::vector<std::string> Arguments(int argc, char** argv);
 /// Writes UTF-8 `text` to `stream` in the console's encoding.
 void Print(const std::string& text, std::FILE* stream);
 
-/// The user's roaming application-data folder; empty where there is none.
-std::string AppDataFolder();
-
-/// The simulator's folder as its installer recorded it; empty when unknown.
-std::string SimulatorFolder();
-
 /// The folder holding the running setup tool.
 std::string ProgramFolder();
 

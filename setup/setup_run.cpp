@@ -1,5 +1,8 @@
 #include "setup/setup_run.h"
 
+#include <algorithm>
+
+#include "fsx/fsx_location.h"
 #include "setup/exe_xml.h"
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
@@ -12,8 +15,10 @@ const char kUsage[] =
     "  install [EXE]   makes the simulator start Brindlewick (default: the Brindlewick.exe\n"
     "                  beside this tool)\n"
     "  remove          takes the Brindlewick entry out of exe.xml\n"
-    "  status          says what exe.xml holds for Brindlewick\n"
-    "  --exe-xml FILE  the exe.xml to use (default: %APPDATA%\\Microsoft\\FSX\\exe.xml)\n"
+    "  status          says which simulators it found and what their exe.xml holds\n"
+    "                  for Brindlewick\n"
+    "  --exe-xml FILE  the exe.xml to use (default: that of the simulator whose folder\n"
+    "                  holds the program, else %APPDATA%\\Microsoft\\FSX\\exe.xml)\n"
     "  --dry-run       prints what would be written and changes nothing\n"
     "Exit code: 0 done or nothing to do, 1 refused, 2 exe.xml unreadable or broken.\n";
 
@@ -69,28 +74,39 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::o
   return true;
 }
 
-// %APPDATA%\Microsoft\FSX\exe.xml, or the Steam edition's beside it.
-bool FindExeXml(std::string* path, std::ostream& err) {
-  std::string appdata = setup_os::AppDataFolder();
+// The exe.xml of the simulator whose folder holds `program` (the Steam
+// Edition beside the boxed one reads FSX-SE's); else %APPDATA%\Microsoft\FSX's,
+// or FSX-SE's when only that one is there.
+bool FindExeXml(const fsx::Simulators& simulators, const std::string& program, std::string* path,
+                std::ostream& err) {
+  const std::string& appdata = simulators.app_data;
   if (appdata.empty()) {
     err << "No application-data folder here: name the file with --exe-xml FILE.\n";
     return false;
   }
-  std::string boxed = Join(Join(Join(appdata, "Microsoft"), "FSX"), "exe.xml");
-  std::string steam = Join(Join(Join(appdata, "Microsoft"), "FSX-SE"), "exe.xml");
-  bool has_boxed = setup_os::Exists(boxed), has_steam = setup_os::Exists(steam);
-  if (has_boxed && has_steam) {
-    err << "Found two exe.xml files, the boxed simulator's and the Steam edition's:\n  " << boxed
-        << "\n  " << steam << "\nName the one to change with --exe-xml FILE.\n";
-    return false;
+  const fsx::Installation* owner =
+      program.empty()
+          ? nullptr
+          : fsx::InstallationIn(simulators, program.substr(0, program.find_last_of("\\/")));
+  if (owner) {
+    *path = owner->exe_xml;
+  } else {
+    std::string boxed = Join(Join(Join(appdata, "Microsoft"), "FSX"), "exe.xml");
+    std::string steam = Join(Join(Join(appdata, "Microsoft"), "FSX-SE"), "exe.xml");
+    bool has_boxed = setup_os::Exists(boxed), has_steam = setup_os::Exists(steam);
+    if (has_boxed && has_steam) {
+      err << "Found two exe.xml files, the boxed simulator's and the Steam edition's:\n  " << boxed
+          << "\n  " << steam << "\nName the one to change with --exe-xml FILE.\n";
+      return false;
+    }
+    std::string steam_folder = steam.substr(0, steam.rfind(setup_os::kSeparator));
+    *path =
+        has_steam || (!has_boxed &&
+                      !setup_os::IsDirectory(boxed.substr(0, boxed.rfind(setup_os::kSeparator))) &&
+                      setup_os::IsDirectory(steam_folder))
+            ? steam
+            : boxed;
   }
-  std::string steam_folder = steam.substr(0, steam.rfind(setup_os::kSeparator));
-  *path =
-      has_steam || (!has_boxed &&
-                    !setup_os::IsDirectory(boxed.substr(0, boxed.rfind(setup_os::kSeparator))) &&
-                    setup_os::IsDirectory(steam_folder))
-          ? steam
-          : boxed;
   if (!setup_os::IsDirectory(path->substr(0, path->rfind(setup_os::kSeparator)))) {
     err << "The simulator's settings folder " << path->substr(0, path->rfind(setup_os::kSeparator))
         << " does not exist: start the simulator once, or name the file with --exe-xml FILE.\n";
@@ -244,23 +260,23 @@ struct Unlock {
   ~Unlock() { files.Unlock(); }
 };
 
-int Change(const Options& options, const std::string& path, setup_os::Files& files,
-           std::ostream& out, std::ostream& err) {
-  std::string target;
-  if (options.command == "install") {
-    std::string exe =
-        options.exe.empty() ? Join(setup_os::ProgramFolder(), setup_os::kProgramName) : options.exe;
-    if (setup_os::IsDirectory(exe) || !EndsWithExe(exe)) {
-      err << exe << " is not a program: name Brindlewick.exe, e.g. brindlewick-setup install "
-          << "\"C:\\FSX\\Brindlewick.exe\".\n";
-      return 1;
-    }
-    if (!setup_os::ExistingFile(exe, &target)) {
-      err << exe << " does not exist: name the program, e.g. brindlewick-setup install "
-          << "\"C:\\FSX\\Brindlewick.exe\".\n";
-      return 1;
-    }
+// The program install puts in exe.xml, spelt in full.
+bool ProgramToInstall(const Options& options, std::string* target, std::ostream& err) {
+  std::string exe =
+      options.exe.empty() ? Join(setup_os::ProgramFolder(), setup_os::kProgramName) : options.exe;
+  if (setup_os::IsDirectory(exe) || !EndsWithExe(exe)) {
+    err << exe << " is not a program: name Brindlewick.exe, e.g. brindlewick-setup install "
+        << "\"C:\\FSX\\Brindlewick.exe\".\n";
+    return false;
   }
+  if (setup_os::ExistingFile(exe, target)) return true;
+  err << exe << " does not exist: name the program, e.g. brindlewick-setup install "
+      << "\"C:\\FSX\\Brindlewick.exe\".\n";
+  return false;
+}
+
+int Change(const Options& options, const std::string& target, const std::string& path,
+           setup_os::Files& files, std::ostream& out, std::ostream& err) {
   std::string written, error;
   if (!setup_os::WrittenPath(path, &written, &error)) {
     err << path << ": " << error << ". Nothing was changed.\n";
@@ -319,7 +335,15 @@ bool IsTrue(std::string flag) {
   return flag == "true";
 }
 
-int Status(const std::string& path, setup_os::Files& files, std::ostream& out, std::ostream& err) {
+// The simulators' folders, where a SimConnect installer may lie.
+std::vector<std::string> Folders(const fsx::Simulators& simulators) {
+  std::vector<std::string> folders;
+  for (const fsx::Installation& found : simulators.found) folders.push_back(found.folder);
+  return folders;
+}
+
+int Status(const std::string& path, const fsx::Simulators& simulators, setup_os::Files& files,
+           std::ostream& out, std::ostream& err) {
   out << "exe.xml: " << path << "\n";
   Loaded file;
   std::string written, error;
@@ -330,7 +354,11 @@ int Status(const std::string& path, setup_os::Files& files, std::ostream& out, s
   const setup::Addon* ours = nullptr;
   for (const setup::Addon& addon : doc.addons)
     if (setup::IsOurs(addon) && !ours) ours = &addon;
-  std::string simulator = setup_os::SimulatorFolder();
+  // The simulator that reads this exe.xml; else the first found, whose folder
+  // the program should be in.
+  std::string simulator = simulators.found.empty() ? "" : simulators.found[0].folder;
+  for (const fsx::Installation& found : simulators.found)
+    if (SameFolder(found.exe_xml, path)) simulator = found.folder;
   if (!ours) {
     out << "Brindlewick entry: none (brindlewick-setup install adds it).\n";
   } else {
@@ -345,7 +373,6 @@ int Status(const std::string& path, setup_os::Files& files, std::ostream& out, s
   if (IsTrue(doc.disabled))
     out << "Warning: the file's own <Disabled> is True: the simulator starts none of the "
            "programs it lists; set it to False.\n";
-  ReportSimConnect(simulator, out);
   if (simulator.empty()) {
     out << "Simulator folder: not found in the registry.\n";
     return 0;
@@ -362,19 +389,50 @@ int Status(const std::string& path, setup_os::Files& files, std::ostream& out, s
   return 0;
 }
 
+// Which simulators there are, then each exe.xml of theirs that exists (or the
+// one install would use).
+int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_os::Files& files,
+              std::ostream& out, std::ostream& err) {
+  for (const fsx::Installation& found : simulators.found) {
+    out << "Found: " << fsx::EditionName(found) << " in " << found.folder;
+    if (!found.exe_xml.empty()) out << ", which reads " << found.exe_xml;
+    out << "\n";
+  }
+  std::vector<std::string> paths;
+  if (!options.exe_xml.empty()) paths.push_back(options.exe_xml);
+  for (const fsx::Installation& found : simulators.found)
+    if (options.exe_xml.empty() && !found.exe_xml.empty() && setup_os::Exists(found.exe_xml) &&
+        std::find(paths.begin(), paths.end(), found.exe_xml) == paths.end())
+      paths.push_back(found.exe_xml);
+  if (paths.empty()) {
+    std::string path;
+    if (!FindExeXml(simulators, "", &path, err)) {
+      ReportSimConnect(Folders(simulators), out);
+      return 1;
+    }
+    paths.push_back(path);
+  }
+  int code = 0;
+  for (const std::string& path : paths) code = std::max(code, Status(path, simulators, files, out, err));
+  ReportSimConnect(Folders(simulators), out);
+  return code;
+}
+
 }  // namespace
 
 int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
              setup_os::Files& files) {
   Options options;
   if (!ParseOptions(args, &options, err)) return 1;
+  fsx::Simulators simulators = fsx::FindSimulators(fsx::Spelling::kUtf8);
+  if (options.command == "status") return StatusAll(options, simulators, files, out, err);
+  std::string target;
+  if (options.command == "install" && !ProgramToInstall(options, &target, err)) return 1;
   std::string path = options.exe_xml;
-  if (path.empty() && !FindExeXml(&path, err)) return 1;
-  if (options.command == "status") return Status(path, files, out, err);
-  int code = Change(options, path, files, out, err);
+  if (path.empty() && !FindExeXml(simulators, target, &path, err)) return 1;
+  int code = Change(options, target, path, files, out, err);
   // It still installs: SimConnect may come afterwards, before the next flight.
-  if (options.command == "install" && code == 0)
-    WarnWithoutSimConnect(setup_os::SimulatorFolder(), out);
+  if (options.command == "install" && code == 0) WarnWithoutSimConnect(Folders(simulators), out);
   return code;
 }
 

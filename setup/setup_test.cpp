@@ -432,8 +432,8 @@ TEST(Setup, SimConnectLines) {
       std::ofstream(fs::u8path(msi)) << "msi";
     }
     std::ostringstream status, install;
-    ReportSimConnect(dir.u8string(), status);
-    WarnWithoutSimConnect(dir.u8string(), install);
+    ReportSimConnect({"", dir.u8string()}, status);  // boxed FSX's is unknown
+    WarnWithoutSimConnect({dir.u8string()}, install);
     const bool none = row.used == cannot;
     std::string advice = row.msi ? "  Run " + msi + " to install it.\n" : generic;
     if (!none) advice.clear();

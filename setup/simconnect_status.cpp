@@ -29,14 +29,16 @@ bool AnyLoaded(const std::vector<Outcome>& outcomes) {
 
 // The Steam Edition keeps the installer of SP2's SimConnect in its SDK folder;
 // boxed FSX installs it with SP2 or Acceleration.
-void SayWhatToInstall(const std::string& simulatorFolder, std::ostream& out) {
-  std::string msi = simulatorFolder;
-  for (const char* part : {"SDK", "Core Utilities Kit", "SimConnect SDK", "LegacyInterfaces",
-                           "FSX-XPACK", "SimConnect.msi"})
-    msi += setup_os::kSeparator + std::string(part);
-  if (!simulatorFolder.empty() && setup_os::Exists(msi)) {
-    out << "  Run " << msi << " to install it.\n";
-    return;
+void SayWhatToInstall(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
+  for (const std::string& folder : simulatorFolders) {
+    std::string msi = folder;
+    for (const char* part : {"SDK", "Core Utilities Kit", "SimConnect SDK", "LegacyInterfaces",
+                             "FSX-XPACK", "SimConnect.msi"})
+      msi += setup_os::kSeparator + std::string(part);
+    if (!folder.empty() && setup_os::Exists(msi)) {
+      out << "  Run " << msi << " to install it.\n";
+      return;
+    }
   }
   out << "  FSX Steam Edition: run <simulator folder>\\SDK\\Core Utilities Kit\\SimConnect SDK\\"
          "LegacyInterfaces\\FSX-XPACK\\SimConnect.msi\n"
@@ -45,7 +47,7 @@ void SayWhatToInstall(const std::string& simulatorFolder, std::ostream& out) {
 
 }  // namespace
 
-void ReportSimConnect(const std::string& simulatorFolder, std::ostream& out) {
+void ReportSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
   if (!simConnectCalls) return;
   std::vector<Outcome> outcomes = Probe();
   std::string installed, used;
@@ -65,12 +67,12 @@ void ReportSimConnect(const std::string& simulatorFolder, std::ostream& out) {
     return;
   }
   out << "SimConnect Brindlewick will use: none; Brindlewick cannot reach the simulator.\n";
-  SayWhatToInstall(simulatorFolder, out);
+  SayWhatToInstall(simulatorFolders, out);
 }
 
-void WarnWithoutSimConnect(const std::string& simulatorFolder, std::ostream& out) {
+void WarnWithoutSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
   if (!simConnectCalls || AnyLoaded(Probe())) return;
   out << "Warning: SimConnect is not installed; Brindlewick cannot reach the simulator without "
          "it.\n";
-  SayWhatToInstall(simulatorFolder, out);
+  SayWhatToInstall(simulatorFolders, out);
 }

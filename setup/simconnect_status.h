@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "simconnect/library_probe.h"
 
@@ -14,10 +15,10 @@
 extern const simconnect_probe::Calls* simConnectCalls;
 
 /// For status: every version installed, the one used; when none, the
-/// installer (its full path where it lies in `simulatorFolder`).
-void ReportSimConnect(const std::string& simulatorFolder, std::ostream& out);
+/// installer, by its full path where it lies in one of `simulatorFolders`.
+void ReportSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out);
 
 /// For install: a warning when no SimConnect is installed; otherwise nothing.
-void WarnWithoutSimConnect(const std::string& simulatorFolder, std::ostream& out);
+void WarnWithoutSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out);
 
 #endif  // BRINDLEWICK_SETUP_SIMCONNECT_STATUS_H_

@@ -27,8 +27,11 @@ packed=$(unzip -p "$zip" Brindlewick/Brindlewick.exe | sha256sum | cut -d' ' -f1
 readme=$(unzip -p "$zip" Brindlewick/README.txt)
 for needle in 'Quillmar\BrindlewickV2\' '%APPDATA%\Microsoft\FSX\exe.xml' '<Launch.Addon>' \
   '10.0.61259.0' '<Debug/>' 'brindlewick-check' \
-  'brindlewick-setup install'; do
+  'brindlewick-setup install' 'brindlewick-setup status' '%APPDATA%\Microsoft\FSX-SE\exe.xml' \
+  '\SDK\Core Utilities Kit\SimConnect SDK\LegacyInterfaces\FSX-XPACK\SimConnect.msi'; do
   grep -qF "$needle" <<<"$readme" || fail "README does not mention $needle"
 done
+# redist\Interface\... is Prepar3D's folder: FSX has none.
+! grep -qF 'redist\Interface' <<<"$readme" || fail "README sends users to Prepar3D's redist folder"
 [ "$(grep -c $'\r$' <<<"$readme")" = "$(wc -l <<<"$readme")" ] || fail "README lacks CRLF line ends"
 echo "ok: package"

@@ -1,0 +1,118 @@
+// The simulator finder on stand-in machines: what the registry's two keys
+// and the folders they name make of each edition.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "fsx/fsx_system.h"
+
+namespace {
+
+struct Row {
+  const char* name;
+  std::map<fsx::Key, fsx::RegistryText> keys;
+  std::set<std::string> files;
+  const char* app_data;
+  const char* expected;  // per installation: edition, folder, config, exe.xml; "; " between
+};
+
+std::string Describe(const fsx::Simulators& simulators) {
+  std::string text;
+  for (const fsx::Installation& found : simulators.found) {
+    if (!text.empty()) text += "; ";
+    text += std::string(fsx::EditionName(found)) + " " + found.folder + " " + found.config + " " +
+            found.exe_xml;
+  }
+  return text;
+}
+
+TEST(FsxLocation, EditionsAndTheirSettings) {
+  using fsx::Key;
+  const fsx::RegistryText boxed = {fsx::kRegSz, "C:\\FSX"};
+  const fsx::RegistryText steam = {fsx::kRegSz, "D:\\Steam\\steamapps\\common\\FSX\\"};
+  const std::string steam_dll = "D:\\Steam\\steamapps\\common\\FSX\\steam_api.dll";
+  const Row rows[] = {
+      {"none", {}, {}, "A:", ""},
+      {"boxed only",
+       {{Key::kBoxed, boxed}},
+       {},
+       "A:",
+       "boxed FSX C:\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"closing backslashes",
+       {{Key::kBoxed, {fsx::kRegSz, "C:\\FSX\\\\"}}},
+       {},
+       "A:",
+       "boxed FSX C:\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"a drive's root",
+       {{Key::kBoxed, {fsx::kRegSz, "C:\\"}}},
+       {},
+       "A:",
+       "boxed FSX C:\\ A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"Steam alone, in the boxed key",
+       {{Key::kBoxed, steam}},
+       {steam_dll},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX\\fsx.cfg "
+       "A:\\Microsoft\\FSX\\exe.xml"},
+      {"both",
+       {{Key::kBoxed, boxed}, {Key::kSteam, steam}},
+       {steam_dll},
+       "A:",
+       "boxed FSX C:\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml; "
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
+       "A:\\Microsoft\\FSX-SE\\exe.xml"},
+      {"Steam's key alone",
+       {{Key::kSteam, steam}},
+       {},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
+       "A:\\Microsoft\\FSX-SE\\exe.xml"},
+      {"both keys name one folder",
+       {{Key::kBoxed, {fsx::kRegSz, "d:\\steam\\steamapps\\common\\fsx"}}, {Key::kSteam, steam}},
+       {steam_dll},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
+       "A:\\Microsoft\\FSX-SE\\exe.xml"},
+      {"REG_EXPAND_SZ",
+       {{Key::kBoxed, {fsx::kRegExpandSz, "%GAMES%\\FSX\\"}}},
+       {},
+       "A:",
+       "boxed FSX E:\\Games\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"REG_SZ is taken as written",
+       {{Key::kBoxed, {fsx::kRegSz, "%GAMES%\\FSX"}}},
+       {},
+       "A:",
+       "boxed FSX %GAMES%\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"not text", {{Key::kBoxed, {4, "C:\\FSX"}}}, {}, "A:", ""},
+      {"empty",
+       {{Key::kBoxed, {fsx::kRegSz, ""}}, {Key::kSteam, steam}},
+       {},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
+       "A:\\Microsoft\\FSX-SE\\exe.xml"},
+      {"no %APPDATA%", {{Key::kBoxed, boxed}}, {}, "", "boxed FSX C:\\FSX  "},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fsx::System machine = {'\\',
+                           [&](fsx::Key key, fsx::RegistryText* value) {
+                             auto found = row.keys.find(key);
+                             if (found != row.keys.end()) *value = found->second;
+                             return found != row.keys.end();
+                           },
+                           [](const std::string& text) {
+                             std::string out = text;
+                             size_t at = out.find("%GAMES%");
+                             return at == std::string::npos ? out : out.replace(at, 7, "E:\\Games");
+                           },
+                           [&] { return std::string(row.app_data); },
+                           [&](const std::string& path) { return row.files.count(path) > 0; },
+                           [](const std::string& text, fsx::Spelling) { return text; }};
+    fsx::Simulators simulators = fsx::FindSimulators(machine, fsx::Spelling::kUtf8);
+    EXPECT_EQ(Describe(simulators), row.expected);
+    EXPECT_EQ(simulators.app_data, row.app_data);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// Windows: the registry and %APPDATA% with calls Windows XP has
+// (RegQueryValueExW, SHGetFolderPathW), as FSX runs there.
+#include <windows.h>
+// after windows.h, which it needs
+#include <shlobj.h>
+
+#include <vector>
+
+#include "fsx/fsx_system.h"
+
+namespace fsx {
+
+namespace {
+
+std::wstring Wide(const std::string& text, UINT code_page = CP_UTF8) {
+  int length =
+      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  if (length > 0)
+    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
+  int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
+                                   nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(length), '\0');
+  if (length > 0)
+    WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length,
+                        nullptr, nullptr);
+  return text;
+}
+
+bool AppPath(Key key, RegistryText* value) {
+  // A 32-bit program reads the plain key; HKCU\Software is not redirected.
+  const wchar_t* name =
+      key == Key::kSteam
+          ? L"Software\\Microsoft\\Microsoft Games\\Flight Simulator - Steam Edition\\10.0"
+          : L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
+  HKEY handle;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, name, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+    return false;
+  // The value may change between asking its size and reading it; it may lack
+  // its closing NUL or hold an odd byte: the buffer has room for a NUL of its
+  // own and only whole characters are taken.
+  std::vector<wchar_t> data;
+  DWORD type = 0, size = 0;
+  LONG result = RegQueryValueExW(handle, L"AppPath", nullptr, &type, nullptr, &size);
+  for (int attempt = 0; attempt < 4 && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA);
+       ++attempt) {
+    data.assign(size / sizeof(wchar_t) + 2, L'\0');
+    size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
+    result = RegQueryValueExW(handle, L"AppPath", nullptr, &type,
+                              reinterpret_cast<BYTE*>(data.data()), &size);
+    if (result != ERROR_MORE_DATA) break;
+  }
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS) return false;
+  size_t length = 0;
+  while (length < size / sizeof(wchar_t) && data[length] != L'\0') ++length;
+  value->type = type;
+  value->text = Narrow(std::wstring(data.data(), length));
+  return true;
+}
+
+std::string Expand(const std::string& text) {
+  std::wstring wide = Wide(text);
+  DWORD length = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+  if (length == 0) return text;
+  std::vector<wchar_t> out(length + 1, L'\0');
+  if (ExpandEnvironmentStringsW(wide.c_str(), out.data(), length + 1) == 0) return text;
+  return Narrow(out.data());
+}
+
+std::string AppData() {
+  wchar_t folder[MAX_PATH + 1] = {0};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return "";
+  return Narrow(folder);
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string Spell(const std::string& text, Spelling spelling) {
+  return spelling == Spelling::kUtf8 ? text : Narrow(Wide(text), CP_ACP);
+}
+
+}  // namespace
+
+const System& ThisSystem() {
+  static const System system = {'\\', AppPath, Expand, AppData, Exists, Spell};
+  return system;
+}
+
+}  // namespace fsx
