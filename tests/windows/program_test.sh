@@ -36,12 +36,6 @@ manifests() {
     sub(/.*<assembly xmlns/, "<assembly xmlns"); print $0 "</assembly>"}' "$1"
 }
 
-# Functions of one DLL that an image imports, one a line, sorted.
-imports() {
-  awk -v dll="$2" '/DLL Name:/ {on = (tolower($3) == tolower(dll)); next}
-                   on && NF == 3 && $2 ~ /^[0-9]+$/ {print $3}' "$1" | sort
-}
-
 case_image() {
   local exe dump missing
   for exe in "$PROGRAM" "$CHECKER" "$SETUP"; do
