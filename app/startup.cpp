@@ -11,7 +11,32 @@
 #include "season/season_switch.h"
 #include "sim/connection.h"
 
-ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow};
+ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow,
+                             os::StandardInputIsConsole, os::KeepConsoleOpen};
+bool (*claimFolder)() = os::ClaimSingleInstance;
+
+namespace {
+
+const char kNotInstalled[] =
+    "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n"
+    "  FSX Steam Edition: run <simulator folder>\\SDK\\Core Utilities Kit\\SimConnect SDK\\"
+    "LegacyInterfaces\\FSX-XPACK\\SimConnect.msi\n"
+    "  Boxed FSX: install Service Pack 2 or Acceleration; either installs it.\n";
+
+// Ends a run that never got connected. The program's own console is hidden
+// by now and closes with the process, so there it stays up for the pilot
+// to read why, as long as a key press can end the wait.
+int EndUnconnected(const char* message, bool ownConsole) {
+  fflush(stdout);
+  fputs(message, stderr);
+  if (ownConsole && consoleCalls.inputIsConsole()) {
+    fputs("Press a key to close this window (it closes by itself after 60 seconds).\n", stderr);
+    consoleCalls.keepOpen(60000);
+  }
+  return 1;
+}
+
+}  // namespace
 
 bool LoadFoundPlacementFiles() {
   bool debug = false;
@@ -20,6 +45,12 @@ bool LoadFoundPlacementFiles() {
 }
 
 int RunBrindlewick() {
+  // The simulator starts one copy through exe.xml; one more, double-clicked,
+  // would place every object a second time.
+  if (!claimFolder()) {
+    fprintf(stderr, "Brindlewick is already running in this folder; this copy ends.\n");
+    return 1;
+  }
   // A console shared with a command prompt is the prompt's: its window, its
   // settings. Only a console of the program's own is set up and hidden.
   const bool ownConsole = consoleCalls.processCount() == 1;
@@ -40,10 +71,10 @@ int RunBrindlewick() {
   switch (RunSimConnection()) {
     case ConnectionEnd::kQuit:
       return 0;
+    case ConnectionEnd::kNotInstalled:
+      return EndUnconnected(kNotInstalled, ownConsole);
     case ConnectionEnd::kNotOpened:
-      fflush(stdout);
-      fprintf(stderr, "Could not connect to the simulator.\n");
-      return 1;
+      return EndUnconnected("Could not connect to the simulator.\n", ownConsole);
     case ConnectionEnd::kLost:
       fflush(stdout);
       fprintf(stderr, "Lost the connection to the simulator.\n");

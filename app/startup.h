@@ -11,8 +11,14 @@ struct ConsoleCalls {
   unsigned (*processCount)();
   void (*prepareOwn)();
   void (*hide)();
+  bool (*inputIsConsole)();
+  void (*keepOpen)(unsigned milliseconds);
 };
 extern ConsoleCalls consoleCalls;
+
+/// Claims the working folder for this copy (os.h's); the unit tests, which
+/// run the program many times in one process, put a double here.
+extern bool (*claimFolder)();
 
 /// Runs the whole program; returns its exit code.
 int RunBrindlewick();

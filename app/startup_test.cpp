@@ -39,21 +39,55 @@ TEST(StartupTest, LastFileDecidesDebug) {
   }
 }
 
+// Unconnected, with SimConnect missing or the simulator out of reach: the
+// same log, exit code 1, and on standard error what stopped it. Missing,
+// no SimConnect function is called at all.
 TEST(StartupTest, WholeRunWithoutSimulator) {
+  const std::vector<std::string> opened = {
+      "Open name=System Event hwnd=null msg=0 event=null config=0"};
+  const struct {
+    bool installed;
+    const char* message;  // the first line on standard error
+    std::vector<std::string> calls;
+  } cases[] = {
+      {true, "Could not connect to the simulator.\n", opened},
+      {false, "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n", {}}};
+  std::string firstLog;
+  for (const auto& c : cases) {
+    testing_support::ResetProgram();
+    testing_support::TempFolder folder;
+    folder.Write("Quillmar/BrindlewickV2/one.xml", Entry(2));
+    folder.Write("Quillmar/BrindlewickV2/two.xml", Entry(5) + "<!-- -->" + Entry(0));
+    recording::script.installed = c.installed;
+    recording::script.openResult = E_FAIL;
+    delete placementStore;
+    placementStore = nullptr;
+    int code = 0;
+    testing::internal::CaptureStderr();
+    std::string log = Capture([&] { code = RunBrindlewick(); });
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 1);
+    ASSERT_NE(objectIds, nullptr);
+    EXPECT_EQ(*objectIds, ObjectIdTable(7, 0));  // a slot per variant, zeroed
+    EXPECT_EQ(recording::script.calls, c.calls);
+    EXPECT_EQ(errors.substr(0, errors.find('\n') + 1), c.message);
+    if (firstLog.empty()) firstLog = log;
+    EXPECT_EQ(log, firstLog);
+  }
+}
+
+// A second copy in the same folder ends before its banner and calls nothing.
+TEST(StartupTest, SecondCopyEndsAtOnce) {
   testing_support::ResetProgram();
-  testing_support::TempFolder folder;
-  folder.Write("Quillmar/BrindlewickV2/one.xml", Entry(2));
-  folder.Write("Quillmar/BrindlewickV2/two.xml", Entry(5) + "<!-- -->" + Entry(0));
-  recording::script.openResult = E_FAIL;
-  delete placementStore;
-  placementStore = nullptr;
+  claimFolder = [] { return false; };
   int code = 0;
-  Capture([&] { code = RunBrindlewick(); });
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Capture([&] { code = RunBrindlewick(); }), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Brindlewick is already running in this folder; this copy ends.\n");
   EXPECT_EQ(code, 1);
-  ASSERT_NE(objectIds, nullptr);
-  EXPECT_EQ(*objectIds, ObjectIdTable(7, 0));  // a slot per variant, zeroed
-  EXPECT_EQ(recording::script.calls,
-            std::vector<std::string>{"Open name=System Event hwnd=null msg=0 event=null config=0"});
+  EXPECT_TRUE(recording::script.calls.empty());
+  claimFolder = [] { return true; };
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -137,6 +138,12 @@ unsigned ConsoleProcessCount() { return 0; }
 void PrepareOwnConsole() {}
 
 void HideConsoleWindow() {}
+
+bool StandardInputIsConsole() { return isatty(0) == 1; }
+
+void KeepConsoleOpen(unsigned) {}
+
+bool ClaimSingleInstance() { return true; }
 
 void SleepMilliseconds(unsigned milliseconds) {
   struct timespec delay;

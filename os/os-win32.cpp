@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "os/os.h"
 
@@ -147,6 +148,69 @@ void PrepareOwnConsole() {
 }
 
 void HideConsoleWindow() { ShowWindow(GetConsoleWindow(), SW_HIDE); }
+
+bool StandardInputIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+void KeepConsoleOpen(unsigned milliseconds) {
+  HWND window = GetConsoleWindow();
+  if (window) ShowWindow(window, SW_SHOW);
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  FlushConsoleInputBuffer(input);  // keys pressed before the message do not count
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD waited = GetTickCount() - start;
+    if (waited >= milliseconds ||
+        WaitForSingleObject(input, milliseconds - waited) != WAIT_OBJECT_0)
+      return;
+    // Mouse, focus and size events wake the wait too; only a key ends it.
+    INPUT_RECORD record;
+    DWORD read = 0;
+    if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0) return;
+    if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown) return;
+  }
+}
+
+bool ClaimSingleInstance() {
+  std::vector<wchar_t> buffer(32768);
+  DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length == 0 || length >= buffer.size()) return true;  // cannot tell: let it run
+  // One folder, one name: its long form ("PROGRA~1" is "Program Files"),
+  // one separator, no trailing one, and one letter case, as NTFS compares.
+  std::vector<wchar_t> full(32768);
+  DWORD fullLength = GetLongPathNameW(buffer.data(), full.data(), static_cast<DWORD>(full.size()));
+  std::wstring folder = fullLength > 0 && fullLength < full.size()
+                            ? std::wstring(full.data(), fullLength)
+                            : std::wstring(buffer.data(), length);
+  for (wchar_t& c : folder)
+    if (c == L'/') c = L'\\';
+  while (folder.size() > 1 && folder.back() == L'\\') folder.pop_back();
+  if (!folder.empty()) {
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, folder.data(), static_cast<int>(folder.size()),
+                 &folder[0], static_cast<int>(folder.size()));
+  }
+  // A mutex name holds no backslash and has a length limit: a hash of the
+  // folder (64-bit FNV-1a) stands for it.
+  unsigned long long hash = 14695981039346656037ull;
+  for (wchar_t c : folder) {
+    hash = (hash ^ (static_cast<unsigned>(c) & 0xFF)) * 1099511628211ull;
+    hash = (hash ^ (static_cast<unsigned>(c) >> 8)) * 1099511628211ull;
+  }
+  wchar_t name[64];
+  wsprintfW(name, L"Local\\Brindlewick-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
+            static_cast<unsigned long>(hash & 0xFFFFFFFFu));
+  // The handle stays open until the process ends: the claim lasts as long
+  // as this copy. A copy started elevated holds one we may not open.
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (!mutex) return GetLastError() != ERROR_ACCESS_DENIED;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(mutex);
+    return false;
+  }
+  return true;
+}
 
 void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 

@@ -59,6 +59,18 @@ void PrepareOwnConsole();
 /// Hides the console window the program writes to, where there is one.
 void HideConsoleWindow();
 
+/// True when standard input is a console, where a key press can be read.
+bool StandardInputIsConsole();
+
+/// Shows the console window again and waits until a key is pressed on
+/// standard input or `milliseconds` pass.
+void KeepConsoleOpen(unsigned milliseconds);
+
+/// Claims the working folder for this copy of the program, for as long as
+/// it runs; false when another copy in the same Windows session holds it.
+/// Elsewhere always true: without exe.xml nothing starts a second copy.
+bool ClaimSingleInstance();
+
 void SleepMilliseconds(unsigned milliseconds);
 
 /// Milliseconds since some fixed moment, never going back; wraps after about

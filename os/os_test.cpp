@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <wctype.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "app/startup.h"
 #include "placement/store.h"
+#include "sim/connection.h"
 #include "tests/recording_simconnect.h"
 #include "tests/test_support.h"
 
@@ -19,32 +21,57 @@ namespace {
 using testing_support::TempFolder;
 
 // Only a console of the program's own is set up and hidden: a shared one is
-// a command prompt's, and hiding it would hide the prompt.
-TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedAndHidden) {
+// a command prompt's, and hiding it would hide the prompt. An own console
+// stays up after a run that never connected, while a key can close it.
+TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedHiddenAndKeptOpen) {
+  enum End { kMissing, kUnreachable, kLost, kQuit };
   struct Case {
     unsigned processes;
+    bool input;  // standard input is a console
     const char* debug;
+    End end;
     const char* calls;
   };
-  const Case cases[] = {
-      {1, "", "prepare hide "}, {1, "<Debug/>", "prepare "}, {2, "", ""}, {0, "", ""}};
+  const Case cases[] = {{1, true, "", kUnreachable, "prepare hide keep60000 "},
+                        {1, true, "<Debug/>", kMissing, "prepare keep60000 "},
+                        {1, false, "", kMissing, "prepare hide "},
+                        {1, true, "", kLost, "prepare hide "},
+                        {1, true, "", kQuit, "prepare hide "},
+                        {2, true, "", kUnreachable, ""},
+                        {0, true, "", kMissing, ""}};
   static unsigned processes;
+  static bool input;
   static std::string calls;
   const ConsoleCalls saved = consoleCalls;
-  consoleCalls = {[] { return processes; }, [] { calls += "prepare "; }, [] { calls += "hide "; }};
+  consoleCalls = {[] { return processes; }, [] { calls += "prepare "; }, [] { calls += "hide "; },
+                  [] { return input; },
+                  [](unsigned ms) { calls += "keep" + std::to_string(ms) + " "; }};
   for (const Case& c : cases) {
     testing_support::ResetProgram();
     TempFolder folder;
     folder.Write(
         "Quillmar/BrindlewickV2/a.xml",
         std::string(c.debug) + "<SimObjectEntry><H Dir='d'/><PlacementData/></SimObjectEntry>");
-    recording::script.openResult = E_FAIL;
+    recording::script.installed = c.end != kMissing;
+    recording::script.openResult = c.end == kUnreachable ? E_FAIL : S_OK;
+    if (c.end == kLost) {
+      connectionClock = recording::Now;
+      recording::Fail(0);
+      recording::Fail(kLostConnectionMs);
+    }
+    if (c.end == kQuit) recording::Deliver({recording::Quit()});
     delete placementStore;
     placementStore = nullptr;
     processes = c.processes;
+    input = c.input;
     calls.clear();
+    testing::internal::CaptureStderr();
     testing_support::Capture([] { RunBrindlewick(); });
-    EXPECT_EQ(c.calls, calls) << c.processes << " processes " << c.debug;
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(c.calls, calls) << c.processes << " processes " << c.debug << " end " << c.end;
+    // The way out is said only where the window waits for it.
+    EXPECT_EQ(errors.find("Press a key") != std::string::npos,
+              calls.find("keep") != std::string::npos);
   }
   consoleCalls = saved;
 }
@@ -111,6 +138,19 @@ TEST(DirectorySearch, EveryNameOpensItsOwnFile) {
   EXPECT_EQ("0123", opened) << listed;
   EXPECT_NE(std::string::npos, listed.find("Caf\xe9.xml ")) << listed;
   EXPECT_NE(std::string::npos, listed.find("Lodz.xml ")) << listed;
+}
+
+// One copy per folder: the folder counts however its name is written (letter
+// case, a trailing separator); another folder is free.
+TEST(SingleInstance, OneClaimPerFolder) {
+  TempFolder first;
+  ASSERT_TRUE(os::ClaimSingleInstance());
+  std::wstring same = first.path().wstring();
+  for (wchar_t& c : same) c = static_cast<wchar_t>(towupper(c));
+  ASSERT_TRUE(SetCurrentDirectoryW((same + L"\\").c_str()));
+  EXPECT_FALSE(os::ClaimSingleInstance());
+  TempFolder other;
+  EXPECT_TRUE(os::ClaimSingleInstance());
 }
 #endif
 

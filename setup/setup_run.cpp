@@ -6,6 +6,7 @@
 #include "setup/exe_xml.h"
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
+#include "setup/simconnect_status.h"
 
 namespace {
 
@@ -334,6 +335,13 @@ bool IsTrue(std::string flag) {
   return flag == "true";
 }
 
+// The simulators' folders, where a SimConnect installer may lie.
+std::vector<std::string> Folders(const fsx::Simulators& simulators) {
+  std::vector<std::string> folders;
+  for (const fsx::Installation& found : simulators.found) folders.push_back(found.folder);
+  return folders;
+}
+
 int Status(const std::string& path, const fsx::Simulators& simulators, setup_os::Files& files,
            std::ostream& out, std::ostream& err) {
   out << "exe.xml: " << path << "\n";
@@ -398,11 +406,15 @@ int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_o
       paths.push_back(found.exe_xml);
   if (paths.empty()) {
     std::string path;
-    if (!FindExeXml(simulators, "", &path, err)) return 1;
+    if (!FindExeXml(simulators, "", &path, err)) {
+      ReportSimConnect(Folders(simulators), out);
+      return 1;
+    }
     paths.push_back(path);
   }
   int code = 0;
   for (const std::string& path : paths) code = std::max(code, Status(path, simulators, files, out, err));
+  ReportSimConnect(Folders(simulators), out);
   return code;
 }
 
@@ -418,7 +430,10 @@ int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostre
   if (options.command == "install" && !ProgramToInstall(options, &target, err)) return 1;
   std::string path = options.exe_xml;
   if (path.empty() && !FindExeXml(simulators, target, &path, err)) return 1;
-  return Change(options, target, path, files, out, err);
+  int code = Change(options, target, path, files, out, err);
+  // It still installs: SimConnect may come afterwards, before the next flight.
+  if (options.command == "install" && code == 0) WarnWithoutSimConnect(Folders(simulators), out);
+  return code;
 }
 
 int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

@@ -21,6 +21,7 @@
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
 #include "setup/setup_run.h"
+#include "setup/simconnect_status.h"
 
 namespace {
 
@@ -382,6 +383,66 @@ TEST(Setup, OneLockHolderAtATime) {
   ASSERT_TRUE(setup_os::AcquireLock(lock, 0, &second, &busy, &error)) << error;
   setup_os::ReleaseLock(lock, second);
   EXPECT_FALSE(fs::exists(lock));
+}
+
+// What status and install say of SimConnect, over a double of the search.
+TEST(Setup, SimConnectLines) {
+  static std::string machine;  // per version index: '+' complete, '-' incomplete, ' ' absent
+  static int versions[simconnect_probe::kVersionCount], active;
+  for (int v = 0; v < simconnect_probe::kVersionCount; ++v) versions[v] = v;
+  const simconnect_probe::Calls calls = {
+      [](int v) -> void* { return machine[v] == ' ' ? nullptr : &versions[v]; },
+      [](void* context, uintptr_t*) { return (active = *static_cast<int*>(context)), true; },
+      [](uintptr_t) {},
+      []() -> void* { return &versions[active]; },
+      [](void* library, const char*) -> void* {
+        return machine[*static_cast<int*>(library)] == '+' ? library : nullptr;
+      },
+      [](void*) {},
+      [](void*) {}};
+  const fs::path dir = fs::temp_directory_path() / "brindlewick-setup-simconnect";
+  std::string msi = dir.u8string();
+  for (const char* part : {"SDK", "Core Utilities Kit", "SimConnect SDK", "LegacyInterfaces",
+                           "FSX-XPACK", "SimConnect.msi"})
+    msi += setup_os::kSeparator + std::string(part);
+  const std::string generic =
+      "  FSX Steam Edition: run <simulator folder>\\SDK\\Core Utilities Kit\\SimConnect SDK\\"
+      "LegacyInterfaces\\FSX-XPACK\\SimConnect.msi\n"
+      "  Boxed FSX: install Service Pack 2 or Acceleration; either installs it.\n";
+  const std::string warning =
+      "Warning: SimConnect is not installed; Brindlewick cannot reach the simulator without it.\n";
+  const std::string cannot = "none; Brindlewick cannot reach the simulator.";
+  const struct {
+    const char* machine;
+    bool msi;  // the Steam Edition's installer lies in the simulator folder
+    std::string installed, used;
+  } rows[] = {
+      {"++          ", false, "10.0.61259.0, 10.0.62615.0", "10.0.61259.0"},
+      {"     +      ", false, "10.0.62611.0", "10.0.62611.0"},
+      {"     -      ", true, "10.0.62611.0 (lacks a function Brindlewick calls)", cannot},
+      {"            ", false, "none", cannot},
+  };
+  simConnectCalls = &calls;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.machine);
+    machine = row.machine;
+    fs::remove_all(dir);
+    if (row.msi) {
+      fs::create_directories(fs::u8path(msi).parent_path());
+      std::ofstream(fs::u8path(msi)) << "msi";
+    }
+    std::ostringstream status, install;
+    ReportSimConnect({"", dir.u8string()}, status);  // boxed FSX's is unknown
+    WarnWithoutSimConnect({dir.u8string()}, install);
+    const bool none = row.used == cannot;
+    std::string advice = row.msi ? "  Run " + msi + " to install it.\n" : generic;
+    if (!none) advice.clear();
+    EXPECT_EQ(status.str(), "SimConnect installed: " + row.installed +
+                                "\nSimConnect Brindlewick will use: " + row.used + "\n" + advice);
+    EXPECT_EQ(install.str(), none ? warning + advice : "");
+  }
+  simConnectCalls = nullptr;
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "os/os.h"
 #include "placement/store.h"
 #include "season/season_switch.h"
+#include "simconnect/library.h"
 
 HANDLE simConnectHandle = nullptr;
 int32_t quitRequested = 0;
@@ -118,6 +119,7 @@ void SIMCONNECT_CALL OnSimMessage(SIMCONNECT_RECV* data, DWORD size, void* /*con
 }
 
 ConnectionEnd RunSimConnection() {
+  if (!LoadSimConnect()) return ConnectionEnd::kNotInstalled;
   if (SimConnect_Open(&simConnectHandle, "System Event", nullptr, 0, nullptr, 0) < 0) {
     return ConnectionEnd::kNotOpened;
   }

@@ -26,15 +26,16 @@ const unsigned kLostConnectionMs = 1000;
 extern unsigned (*connectionClock)();
 
 enum class ConnectionEnd {
-  kNotOpened,  // SimConnect_Open failed; nothing else was called or released
-  kQuit,       // the simulator quit
-  kLost,       // dispatching failed for kLostConnectionMs or longer
+  kNotInstalled,  // no SimConnect library to load; nothing was called
+  kNotOpened,     // SimConnect_Open failed; nothing else was called or released
+  kQuit,          // the simulator quit
+  kLost,          // dispatching failed for kLostConnectionMs or longer
 };
 
 /// Connects, places the season's objects and handles messages until the
 /// simulator quits or the connection is lost; either way the connection is
 /// closed and the table and the store are released. Returns at once when no
-/// connection can be opened.
+/// SimConnect is installed or no connection can be opened.
 ConnectionEnd RunSimConnection();
 
 /// The dispatch procedure handed to SimConnect_CallDispatch.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "simconnect/config.h"
+#include "simconnect/library.h"
 #include "simconnect/simconnect.h"
 #include "simconnect/socket.h"
 #include "simconnect/wire.h"
@@ -88,6 +89,9 @@ HRESULT Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
 }
 
 }  // namespace
+
+// Built in: nothing to find or load.
+bool LoadSimConnect() { return true; }
 
 extern "C" {
 

@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+#include "simconnect/library.h"
+
 namespace recording {
 
 Script script;
@@ -32,6 +34,8 @@ HRESULT Record(const Parts&... parts) {
 }
 
 }  // namespace
+
+bool LoadSimConnect() { return recording::script.installed; }
 
 extern "C" {
 

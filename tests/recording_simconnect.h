@@ -23,6 +23,7 @@ struct Step {
 };
 
 struct Script {
+  bool installed = true;  // what LoadSimConnect says
   HRESULT openResult = S_OK;
   std::deque<Step> steps;  // once used up, a dispatch call succeeds with nothing
   std::vector<std::string> calls;

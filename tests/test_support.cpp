@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/startup.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
 #include "season/season_switch.h"
@@ -17,6 +18,7 @@
 namespace testing_support {
 
 void ResetProgram() {
+  claimFolder = [] { return true; };
   ClearWorkingSetForTesting();
   foundFiles.clear();
   delete placementStore;

@@ -12,7 +12,8 @@
 namespace testing_support {
 
 /// Puts every global of the program back to its start value, with an empty
-/// store already created, as the start-up sequence leaves it before discovery.
+/// store already created, as the start-up sequence leaves it before discovery;
+/// the working folder counts as free.
 void ResetProgram();
 
 /// Runs `action` and returns what it printed on standard output.

@@ -1,27 +1,39 @@
 #!/usr/bin/env bash
 # What only Windows shows of the shipped exes: their images (imports,
-# manifests), the side-by-side binding of SimConnect.dll, and the end-to-end
-# stories played by Brindlewick.exe under Wine. One case per call:
-#   program_test.sh image | binding | stories [STORY...]
-# Inputs from the environment (CTest sets them): WINE, OBJDUMP, PROGRAM and
-# CHECKER and SETUP (the exes), OFFLINE_DLL and NETWORK_DLL (SimConnect.dll stand-ins:
-# Open fails; our network client), EXAMPLES (the example Quillmar folder),
-# STANDIN, STORIES and PYTHON for the stories, and Wine's own variables.
+# manifests), how Brindlewick.exe finds SimConnect.dll in C:\windows\winsxs or
+# says it is missing, one copy per folder, and the end-to-end stories played
+# by Brindlewick.exe under Wine. One case per call:
+#   program_test.sh image | missing | install | binding | stories [STORY...]
+# "missing" takes our SimConnect out of the prefix, "install" puts it in as
+# the Steam Edition's latest build, which "binding" and the stories need
+# (CTest orders them). Wine binds a request to any installed build of the
+# same major.minor that is not older, so the exact-version rule is the
+# probe's unit test's to show.
+# Inputs from the environment (CTest sets them): WINE, WINEPREFIX, SXS_ARCH,
+# OBJDUMP, PROGRAM and CHECKER and SETUP (the exes), NETWORK_DLL (our network
+# client as SimConnect.dll), EXAMPLES (the example Quillmar folder), STANDIN,
+# STORIES and PYTHON for the stories, and Wine's own variables.
 # The image case reads the files only: it needs OBJDUMP, not Wine.
 set -euo pipefail
 unset DISPLAY
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
 
-# Functions of one DLL that an image imports, one a line, sorted.
-imports() {
-  awk -v dll="$2" '/DLL Name:/ {on = (tolower($3) == tolower(dll)); next}
-                   on && NF == 3 && $2 ~ /^[0-9]+$/ {print $3}' "$1" | sort
+# Every XML manifest an image holds, whole, each ending in </assembly>.
+manifests() {
+  LC_ALL=C awk 'BEGIN {RS = "</assembly>"} /<assembly xmlns/ {
+    sub(/.*<assembly xmlns/, "<assembly xmlns"); print $0 "</assembly>"}' "$1"
 }
 
 case_image() {
@@ -29,12 +41,14 @@ case_image() {
   for exe in "$PROGRAM" "$CHECKER" "$SETUP"; do
     dump="$work/$(basename "$exe").dump"
     "$OBJDUMP" -p "$exe" >"$dump"
+    # SimConnect.dll is loaded at run time, so an exe starts where it is missing.
+    ! grep -qi 'DLL Name: SimConnect.dll' "$dump" || fail "$exe imports SimConnect.dll"
     # Every import, of every DLL, is one Windows XP SP2 exports (the runtimes
     # are linked in): a Vista function keeps the exe from starting on XP.
     missing=$(awk 'NR == FNR { if ($1 !~ /^#/ && NF) known[tolower($1) " " $2]; next }
                    /^The / { dll = ""; next }
                    /DLL Name:/ { dll = tolower($3); next }
-                   dll && dll != "simconnect.dll" && NF == 3 && $2 ~ /^[0-9]+$/ &&
+                   dll && NF == 3 && $2 ~ /^[0-9]+$/ &&
                      !((dll " " $3) in known) { print dll "!" $3 }' "$here/xp-sp2-exports.txt" "$dump")
     [ -z "$missing" ] || fail "$exe imports what Windows XP SP2 lacks (or xp-sp2-exports.txt" \
       "does not list yet):" $missing
@@ -45,54 +59,94 @@ case_image() {
       grep -q 'Entry: ID: 0x000001,' || fail "$exe: no manifest resource 1"
     grep -aq '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' "$exe" ||
       fail "$exe: the manifest does not ask for asInvoker"
+    # The application manifest (the one asking for asInvoker) names no
+    # SimConnect: a version named there and missing stops the exe before it
+    # runs. The SimConnect probe's manifests name one version each.
+    manifests "$exe" >"$work/manifests"
+    ! awk '/asInvoker/ && /SimConnect/ {bad = 1} END {exit !bad}' RS='</assembly>' "$work/manifests" ||
+      fail "$exe: its application manifest names SimConnect"
   done
-  dump="$work/$(basename "$PROGRAM").dump"
-  # SimConnect.dll's exports are undecorated: no leading _ and no @N.
-  diff <(imports "$dump" SimConnect.dll) <(printf '%s\n' SimConnect_AICreateSimulatedObject \
-    SimConnect_AIRemoveObject SimConnect_AddToDataDefinition SimConnect_CallDispatch \
-    SimConnect_Close SimConnect_Open SimConnect_RequestDataOnSimObjectType \
-    SimConnect_SubscribeToSystemEvent | sort) >&2 || fail "SimConnect.dll imports differ"
-  grep -aq 'name="Microsoft.FlightSimulator.SimConnect" version="10.0.61259.0" processorArchitecture="x86" publicKeyToken="67c7c14424d61b5b"' \
-    "$PROGRAM" || fail "the manifest does not name SimConnect 10.0.61259.0"
+  local wanted="10.0.61259.0 10.0.62615.0 10.0.62614.0 10.0.62613.0 10.0.62612.0 10.0.62611.0"
+  wanted+=" 10.0.62610.0 10.0.62609.0 10.0.62608.0 10.0.62607.0 10.0.61242.0 10.0.60905.0 "
+  for exe in "$PROGRAM" "$SETUP"; do
+    manifests "$exe" | grep -o "name=\"Microsoft.FlightSimulator.SimConnect\" version=\"[0-9.]*\" processorArchitecture=\"${SXS_ARCH:-x86}\"" |
+      sed 's/.*version="\([0-9.]*\)".*/\1/' | tr '\n' ' ' >"$work/versions"
+    [ "$(cat "$work/versions")" = "$wanted" ] ||
+      fail "$exe: its SimConnect probe asks for: $(cat "$work/versions")"
+  done
 }
 
-# The program folder: the exe and its SimConnect assembly of a version (none:
-# no assembly).
+# A program folder: the exe, an example placement file, and a SimConnect.cfg
+# for the network client that reaches `port` (1: nothing listens there).
 lay_out() {
   mkdir -p "$1/Quillmar/BrindlewickV2"
   cp "$PROGRAM" "$1/Brindlewick.exe"
   cp "$EXAMPLES/BrindlewickV2/Airfield.xml" "$1/Quillmar/BrindlewickV2/"
-  [ "$2" = none ] || "$here/install-private-simconnect" "$1" "${3:-$OFFLINE_DLL}" "$2"
+  printf '[SimConnect]\r\nAddress=127.0.0.1\r\nPort=%s\r\n' "${2:-1}" >"$1/SimConnect.cfg"
 }
 
-# Only SimConnect 10.0.61259.0 binds: without it, or with another version
-# (FSX RTM's), the program never starts and Wine names the missing assembly.
-# With it, and a SimConnect that cannot connect, the program says so.
+# Runs the exe in folder $1: its output in $1/out and $1/err, the exit code in `code`.
+run_in() {
+  code=0
+  (cd "$1" && "$WINE" Brindlewick.exe >out 2>err </dev/null) || code=$?
+  tr -d '\r' <"$1/err" >"$1/err.txt"
+}
+
+# No SimConnect installed: the same log, then what to install, exit code 1;
+# status says the same.
+case_missing() {
+  "$here/install-winsxs-simconnect" none
+  lay_out "$work/none"
+  run_in "$work/none"
+  [ "$code" = 1 ] || fail "exit code $code without SimConnect"
+  grep -q 'XML File Found: Airfield.xml!' "$work/none/out" || fail "no log without SimConnect"
+  head -n1 "$work/none/err.txt" | grep -qx 'SimConnect is not installed; Brindlewick needs it to reach the simulator.' &&
+    grep -qF 'LegacyInterfaces\FSX-XPACK\SimConnect.msi' "$work/none/err.txt" &&
+    ! grep -q 'Could not connect' "$work/none/err.txt" || fail "without SimConnect it said: $(cat "$work/none/err.txt")"
+  cp "$SETUP" "$work/none/brindlewick-setup.exe"
+  (cd "$work/none" && "$WINE" brindlewick-setup.exe status --exe-xml exe.xml 2>&1 | tr -d '\r') >"$work/status"
+  grep -qx 'SimConnect installed: none' "$work/status" || fail "status said: $(cat "$work/status")"
+}
+
+case_install() { "$here/install-winsxs-simconnect" "$NETWORK_DLL" 10.0.62615.0; }
+
+# With SimConnect in winsxs the program loads it and, with no simulator,
+# says so as before. A second copy in the same folder ends at once; one in
+# another folder runs.
 case_binding() {
-  local version code
-  for version in none 10.0.60905.0 10.0.61259.0; do
-    lay_out "$work/$version" "$version"
-    code=0
-    (cd "$work/$version" && WINEDEBUG=fixme+actctx,err+module "$WINE" Brindlewick.exe \
-      >out 2>err </dev/null) || code=$?
-    if [ "$version" = 10.0.61259.0 ]; then
-      [ "$code" = 1 ] || fail "exit code $code with SimConnect $version"
-      grep -q 'XML File Found: Airfield.xml!' "$work/$version/out" || fail "no log with $version"
-      continue
-    fi
-    [ "$code" != 0 ] && [ "$code" != 1 ] && [ ! -s "$work/$version/out" ] ||
-      fail "SimConnect $version: exit code $code, the program started"
-    grep -q 'Could not find dependent assembly L"Microsoft.FlightSimulator.SimConnect" (10.0.61259.0)' \
-      "$work/$version/err" || fail "SimConnect $version: no side-by-side error"
-  done
+  lay_out "$work/unreachable"
+  run_in "$work/unreachable"
+  [ "$code" = 1 ] && [ "$(cat "$work/unreachable/err.txt")" = "Could not connect to the simulator." ] ||
+    fail "exit code $code, said: $(cat "$work/unreachable/err.txt")"
+  grep -q 'XML File Found: Airfield.xml!' "$work/unreachable/out" || fail "no log"
+
+  # A simulator that takes the connection and says nothing keeps the first copy running.
+  "${PYTHON:-python3}" -c '
+import os, socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(1)
+open(sys.argv[1] + ".new", "w").write(str(s.getsockname()[1])); os.rename(sys.argv[1] + ".new", sys.argv[1])
+c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)' "$work/port" &
+  pids+=($!)
+  for _ in $(seq 100); do [ -f "$work/port" ] && break; sleep 0.1; done
+  lay_out "$work/first" "$(cat "$work/port")"
+  (cd "$work/first" && exec "$WINE" Brindlewick.exe >out 2>err </dev/null) &
+  pids+=($!)
+  for _ in $(seq 300); do [ -f "$work/port.accepted" ] && break; sleep 0.1; done
+  [ -f "$work/port.accepted" ] || fail "the first copy never connected: $(cat "$work/first/err")"
+  run_in "$work/first"
+  [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
+    [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
+    fail "a second copy: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
+  lay_out "$work/other"
+  run_in "$work/other"
+  grep -q 'XML File Found' "$work/other/out" || fail "a copy in another folder did not run"
 }
 
-# The end-to-end stories the native program plays, played by the exe: the
-# runner starts it by its path, so its folder holds the SimConnect assembly.
+# The end-to-end stories the native program plays, played by the exe with
+# the SimConnect.dll that "install" put in winsxs.
 case_stories() {
   mkdir -p "$work/exe"
   cp "$PROGRAM" "$work/exe/Brindlewick.exe"
-  "$here/install-private-simconnect" "$work/exe" "$NETWORK_DLL"
   local -a chosen=()
   local story
   for story in "$@"; do chosen+=(--story "$story"); done
@@ -102,6 +156,8 @@ case_stories() {
 
 case "${1:-}" in
   image) case_image ;;
+  missing) case_missing ;;
+  install) case_install ;;
   binding) case_binding ;;
   stories) case_stories "${@:2}" ;;
   *) fail "unknown case '${1:-}'" ;;

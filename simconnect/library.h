@@ -1,0 +1,12 @@
+// Our own addition to the SimConnect seam: whoever supplies the SimConnect
+// functions (simconnect.h) also says whether they can be called.
+#ifndef BRINDLEWICK_SIMCONNECT_LIBRARY_H_
+#define BRINDLEWICK_SIMCONNECT_LIBRARY_H_
+
+/// Makes the SimConnect functions callable; false when no SimConnect is
+/// installed, and then none of them may be called. On Windows this finds and
+/// loads the simulator's SimConnect.dll, the first time only; the network
+/// client and the test double have nothing to load.
+bool LoadSimConnect();
+
+#endif  // BRINDLEWICK_SIMCONNECT_LIBRARY_H_

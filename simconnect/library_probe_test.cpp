@@ -1,0 +1,98 @@
+// The search for SimConnect.dll with a double of Windows' loader: which
+// version is taken, and that everything tried and not kept is released.
+#include "simconnect/library_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace {
+
+using namespace simconnect_probe;
+
+// The machine: what each installed version's DLL exports ("" = all of ours,
+// "-Name" = all but that one, "broken" = does not load).
+std::map<std::string, std::string> installed;
+std::string tried;                // the versions asked for, in order
+int contexts = 0, libraries = 0;  // held now
+int active = -1;                  // the version whose context is active
+
+struct Fake {
+  int version;
+};
+Fake fakes[kVersionCount];
+
+const Calls kFakeCalls = {
+    [](int version) -> void* {
+      tried += std::string(kVersions[version]).substr(5, 5) + " ";
+      if (!installed.count(kVersions[version])) return nullptr;
+      ++contexts;
+      fakes[version].version = version;
+      return &fakes[version];
+    },
+    [](void* context, uintptr_t* cookie) {
+      active = static_cast<Fake*>(context)->version;
+      *cookie = 7;
+      return true;
+    },
+    [](uintptr_t cookie) { active = cookie == 7 ? -1 : active; },
+    // Without an active context the load would find no SimConnect.dll.
+    []() -> void* {
+      if (active < 0 || installed[kVersions[active]] == "broken") return nullptr;
+      ++libraries;
+      return &fakes[active];
+    },
+    [](void* library, const char* function) -> void* {
+      const std::string& exports = installed[kVersions[static_cast<Fake*>(library)->version]];
+      return exports == std::string("-") + function ? nullptr : library;
+    },
+    [](void*) { --libraries; },
+    [](void*) { --contexts; },
+};
+
+TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
+  const struct {
+    std::map<std::string, std::string> installed;
+    const char* used;  // "" when none
+    const char* tried;
+  } cases[] = {
+      // SP2 / Acceleration first, whatever else is there.
+      {{{"10.0.61259.0", ""}, {"10.0.62615.0", ""}, {"10.0.60905.0", ""}},
+       "10.0.61259.0",
+       "61259 "},
+      // A Steam Edition alone: its latest build is asked for first.
+      {{{"10.0.62610.0", ""}}, "10.0.62610.0", "61259 62615 62614 62613 62612 62611 62610 "},
+      {{{"10.0.61242.0", ""}, {"10.0.60905.0", ""}},
+       "10.0.61242.0",
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 "},
+      // One that lacks a function or will not load is passed over.
+      {{{"10.0.61259.0", "-SimConnect_AIRemoveObject"},
+        {"10.0.62613.0", "broken"},
+        {"10.0.62607.0", ""}},
+       "10.0.62607.0",
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 "},
+      {{{"10.0.60905.0", "-SimConnect_Open"}},
+       "",
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
+      {{}, "", "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
+  };
+  for (const auto& c : cases) {
+    installed = c.installed;
+    tried.clear();
+    contexts = libraries = 0;
+    Library library;
+    bool found = LoadFirst(kFakeCalls, &library);
+    SCOPED_TRACE(c.used);
+    EXPECT_EQ(found ? kVersions[library.version] : "", std::string(c.used));
+    EXPECT_EQ(tried, c.tried);
+    EXPECT_EQ(active, -1);  // every activation undone
+    EXPECT_EQ(contexts, found ? 1 : 0);
+    EXPECT_EQ(libraries, found ? 1 : 0);
+    for (void* function : library.functions) EXPECT_EQ(function != nullptr, found);
+    Release(kFakeCalls, &library);
+    EXPECT_EQ(contexts + libraries, 0);
+  }
+}
+
+}  // namespace
