@@ -185,6 +185,11 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
   }
 
   RefreshStore();
+  if (parse.runawayLine > 0) {
+    printf("\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
+           "runs on to a later quote; no entry in what it swallows is read",
+           parse.runawayLine);
+  }
   if (parse.stopLine > 0) {
     printf("\n\n  Stopped reading at line %d: %s", parse.stopLine, StoppedReason(parse.stopKind));
   }

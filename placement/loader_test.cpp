@@ -101,6 +101,11 @@ TEST(LoaderTest, LoadsFiles) {
        "\n\n  Stopped reading at line 2: an XML declaration cannot be "
        "read (its quotes or its ?>); the rest of the file is not read\n\n",
        "", false},
+      // A declaration whose value runs over the first entry's start tag.
+      {"<?xml version='1.0\"?>\n" + kA + kB,
+       kBOut + "\n\n  Stopped reading at line 1: the XML declaration's quotes do not match, so it "
+               "runs on to a later quote; no entry in what it swallows is read\n\n",
+       kBStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false},
       {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
