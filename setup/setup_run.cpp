@@ -29,6 +29,7 @@ const int kLoaded = -1;  // Load's result when the file can be used
 struct Options {
   std::string command;
   std::string exe;
+  bool exe_named = false;  // an empty EXE named is refused, not taken as the default
   std::string exe_xml;
   bool dry_run = false;
 };
@@ -51,7 +52,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::o
     if (args[i] == "--dry-run") {
       options->dry_run = true;
     } else if (args[i] == "--exe-xml") {
-      if (i + 1 == args.size() || args[i + 1].rfind("--", 0) == 0) {
+      // An empty FILE would fall back to the search and change another file.
+      if (i + 1 == args.size() || args[i + 1].empty() || args[i + 1].rfind("--", 0) == 0) {
         err << "--exe-xml needs the FILE to use: --exe-xml FILE.\n" << kUsage;
         return false;
       }
@@ -70,7 +72,7 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::o
     return false;
   }
   options->command = words[0];
-  if (words.size() == 2) options->exe = words[1];
+  if (words.size() == 2) options->exe = words[1], options->exe_named = true;
   return true;
 }
 
@@ -263,9 +265,10 @@ struct Unlock {
 // The program install puts in exe.xml, spelt in full.
 bool ProgramToInstall(const Options& options, std::string* target, std::ostream& err) {
   std::string exe =
-      options.exe.empty() ? Join(setup_os::ProgramFolder(), setup_os::kProgramName) : options.exe;
+      options.exe_named ? options.exe : Join(setup_os::ProgramFolder(), setup_os::kProgramName);
   if (setup_os::IsDirectory(exe) || !EndsWithExe(exe)) {
-    err << exe << " is not a program: name Brindlewick.exe, e.g. brindlewick-setup install "
+    err << (exe.empty() ? "\"\"" : exe)
+        << " is not a program: name Brindlewick.exe, e.g. brindlewick-setup install "
         << "\"C:\\FSX\\Brindlewick.exe\".\n";
     return false;
   }
@@ -413,7 +416,8 @@ int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_o
     paths.push_back(path);
   }
   int code = 0;
-  for (const std::string& path : paths) code = std::max(code, Status(path, simulators, files, out, err));
+  for (const std::string& path : paths)
+    code = std::max(code, Status(path, simulators, files, out, err));
   ReportSimConnect(Folders(simulators), out);
   return code;
 }

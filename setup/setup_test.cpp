@@ -104,6 +104,7 @@ struct Scene {
                                          &exe[key]));
     }
     exe["nothing"] = "none.exe";
+    exe["empty"] = "";
     exe["folder"] = (dir / "folder.exe").u8string();
     fs::create_directories(dir / "folder.exe");
     exe["txt"] = (dir / "Brindlewick.txt").u8string();
@@ -133,9 +134,10 @@ struct Scene {
     return names;
   }
 
-  // install[-KEY] [--dry-run], remove, status, or "xml-missing".
+  // install[-KEY] [--dry-run], remove, status, "xml-missing" or "xml-empty".
   std::vector<std::string> Args(const std::string& command) const {
     if (command == "xml-missing") return {"install", "--exe-xml"};
+    if (command == "xml-empty") return {"remove", "--exe-xml", ""};
     std::vector<std::string> args = {command.substr(0, command.find('-')), "--exe-xml",
                                      file.u8string()};
     if (command == "install") args.push_back(exe.at("exe"));
@@ -188,6 +190,8 @@ TEST(Setup, ExeXmlShapes) {
       {"missing", "install-nothing", 1},
       {"missing", "install-ctl", 1},
       {"missing", "xml-missing", 1},
+      {"missing", "xml-empty", 1},
+      {"missing", "install-empty", 1},
       {"root-empty-tag", "install", 0},
       {"root-empty-tag", "install+remove", 0},
       {"other-root", "install", 1},
