@@ -155,18 +155,22 @@ ExeXml ReadExeXml(const std::string& bytes) {
 const char* LikelyCause(const ExeXml& doc, const std::string& bytes) {
   size_t at = doc.error_offset;
   bool high_byte = at < bytes.size() && static_cast<unsigned char>(bytes[at]) >= 0x80;
+  // Blank lines, a stray letter, a comment or a second byte-order mark
+  // before the declaration, and no element: the declaration itself is sound.
+  // Checked first: a second byte-order mark is high bytes too.
+  size_t declaration = bytes.find("<?xml");
+  size_t bom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  bool element_before = false;
+  for (size_t lt = bytes.find('<'); lt < declaration && !element_before;
+       lt = bytes.find('<', lt + 1))
+    element_before = lt + 1 < bytes.size() && bytes[lt + 1] != '!' && bytes[lt + 1] != '?';
+  if (declaration != std::string::npos && declaration > bom && at <= declaration && !element_before)
+    return "The file does not begin with <?xml: delete what stands before <?xml on the first "
+           "line (blank lines too).";
   if (doc.error_code == XML_ERROR_INVALID_TOKEN && high_byte && doc.encoding == Encoding::kUtf8)
     return "A letter written in Windows-1252 in a file read as UTF-8: add "
            "encoding=\"Windows-1252\" to the first line (<?xml version=\"1.0\" "
            "encoding=\"Windows-1252\"?>).";
-  // Blank lines, a stray letter or a second byte-order mark before the
-  // declaration, and no markup: the declaration itself is sound.
-  size_t declaration = bytes.find("<?xml");
-  size_t bom = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  if (declaration != std::string::npos && declaration > bom && at <= declaration &&
-      bytes.find('<') == declaration)
-    return "The file does not begin with <?xml: delete what stands before <?xml on the first "
-           "line (blank lines too).";
   switch (doc.error_code) {
     case XML_ERROR_TAG_MISMATCH:
       return "An element is not closed before the one around it ends: often an entry lacks "

@@ -201,6 +201,8 @@ TEST(Setup, ExeXmlShapes) {
       {"entity-laughs", "status", 1},
       {"latin-undeclared", "status", 2},
       {"junk-before", "install", 2},
+      {"comment-before", "install", 2},
+      {"bom-twice", "install", 2},
       {"unknown-encoding", "status", 2},
       {"broken-addon-end", "install", 2, true},
       {"broken-root-start", "install", 2},
