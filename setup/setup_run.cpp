@@ -228,7 +228,18 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     return 1;
   }
   std::string again;
-  if (!files.ReadFile(path, &again, &error) || again != plan.text) {
+  const bool read = files.ReadFile(path, &again, &error);
+  // A sound exe.xml other than ours was written by another program after the
+  // swap: putting ours or the old one back would lose its entry.
+  if (read && again != plan.text) {
+    const setup::ExeXml now = setup::ReadExeXml(again);
+    if (now.well_formed && now.root == "SimBase.Document") {
+      err << path << " was changed by another program right after brindlewick-setup wrote it; "
+          << "run brindlewick-setup status to see what it holds.\n";
+      return 1;
+    }
+  }
+  if (!read || again != plan.text) {
     std::string back;
     bool restored = old.existed ? files.WriteNew(written, old.bytes, &back, &error) &&
                                       files.Replace(back, written, &error)

@@ -254,9 +254,10 @@ TEST(Setup, ExeXmlShapes) {
 // middle of a write, another setup holding the lock, another installer that
 // writes exe.xml while we work, a file that does not read back as written.
 struct World : setup_os::Files {
-  int full_at = 0;    // the n-th new file gets half its bytes, then the disk is full
-  int other_at = 0;   // after the n-th read of exe.xml another installer writes it
-  int garble_at = 0;  // the n-th replace leaves other bytes than were written
+  int full_at = 0;         // the n-th new file gets half its bytes, then the disk is full
+  int other_at = 0;        // after the n-th read of exe.xml another installer writes it
+  int garble_at = 0;       // the n-th replace leaves other bytes than were written
+  int other_after_at = 0;  // after the n-th replace another installer writes exe.xml
   bool locked = false;
   int writes = 0, reads = 0, replaces = 0;
 
@@ -275,6 +276,7 @@ struct World : setup_os::Files {
   bool Replace(const std::string& from, const std::string& to, std::string* error) override {
     bool ok = Files::Replace(from, to, error);
     if (++replaces == garble_at) Write(fs::u8path(to), std::string("<SimBase.Doc"));
+    if (replaces == other_after_at) Write(fs::u8path(to), std::string(kOther));
     return ok;
   }
   bool Lock(const std::string& lock, bool* busy, std::string* error) override {
@@ -311,6 +313,11 @@ World Garbled(int at) {
   w.garble_at = at;
   return w;
 }
+World OtherAfter(int at) {
+  World w;
+  w.other_after_at = at;
+  return w;
+}
 World Locked() {
   World w;
   w.locked = true;
@@ -329,6 +336,7 @@ TEST(Setup, BackupSequences) {
       {{"install", Other(1), 1, -1, -2, "changed while brindlewick-setup worked"}},
       {{"install", Other(2), 1, -1, 0, "now holds it as it was"}},
       {{"install", Garbled(2), 1, 0, 0, "the previous file was put back"}},
+      {{"install", OtherAfter(2), 1, -1, 0, "changed by another program right after"}},
       {{"install", Locked(), 1, 0, -2, "Another brindlewick-setup is changing"}},
   };
   const fs::path data = fs::u8path(BRINDLEWICK_SETUP_TESTDATA);
