@@ -190,6 +190,19 @@ void SayChanged(const std::string& path, std::ostream& err) {
   err << path << " changed while brindlewick-setup worked; run it again. It was not written.\n";
 }
 
+bool HoldsOthers(const setup::ExeXml& doc) {
+  for (const setup::Addon& addon : doc.addons)
+    if (!setup::IsOurs(addon)) return true;
+  return false;
+}
+
+bool BackupHoldsOthers(setup_os::Files& files, const std::string& backup) {
+  std::string bytes, error;
+  if (!files.Exists(backup) || !files.ReadFile(backup, &bytes, &error)) return false;
+  const setup::ExeXml doc = setup::ReadExeXml(bytes);
+  return doc.well_formed && HoldsOthers(doc);
+}
+
 // The new text beside the file; the backup, written the same way, of a file
 // that held something; the swap; the read-back. Before the backup and
 // before the swap it checks that no one else wrote the file meanwhile.
@@ -207,7 +220,11 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     SayChanged(path, err);
     return 1;
   }
-  const bool back_up = old.existed && !old.blank;
+  // A backup that holds other programs' entries is never replaced by a file
+  // that holds none: another tool may have emptied the file in between.
+  const bool keep_backup =
+      old.existed && !old.blank && !HoldsOthers(old.doc) && BackupHoldsOthers(files, backup);
+  const bool back_up = old.existed && !old.blank && !keep_backup;
   if (back_up && (!files.WriteNew(backup, old.bytes, &saved, &error) ||
                   !files.Replace(saved, backup, &error))) {
     if (!saved.empty()) files.RemoveFile(saved);
@@ -255,6 +272,9 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
   out << path << ": " << plan.message << "\n";
   if (back_up)
     out << "The previous file is kept as " << backup << ".\n";
+  else if (keep_backup)
+    out << "The previous file held no other program's entry; " << backup
+        << " was left as it was, since it holds theirs.\n";
   else if (old.existed && files.Exists(backup))
     out << "The previous file held nothing; " << backup << " was left as it was.\n";
   return 0;

@@ -331,6 +331,10 @@ TEST(Setup, BackupSequences) {
   const std::vector<std::vector<Step>> rows = {
       {{"install", {}, 0, 1, 0}, {"empty", {}, 0, 2, 0}, {"install", {}, 0, 3, 0}},
       {{"install", {}, 0, 1, 0}, {"install-b", {}, 0, 2, 1}},
+      {{"install", {}, 0, 1, 0},
+       {"empty", {}, 0, 2, 0},
+       {"install", {}, 0, 3, 0},
+       {"remove", {}, 0, 4, 0, "was left as it was, since it holds theirs"}},
       {{"install", {}, 0, 1, 0}, {"install-b", Full(2), 1, 1, 0, "backup"}},
       {{"install", Full(1), 1, 0, -2, "No space left on device. Nothing was changed."}},
       {{"install", Other(1), 1, -1, -2, "changed while brindlewick-setup worked"}},
