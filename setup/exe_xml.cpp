@@ -50,6 +50,9 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char**) {
               : element.name == "ManualLoad" ? &addon.manual_load
                                              : nullptr;
     if (r->text) r->text->clear();  // a repeated field: the last one counts
+    addon.paths += element.name == "Path";
+    addon.disableds += element.name == "Disabled";
+    addon.manual_loads += element.name == "ManualLoad";
   }
   r->open.push_back(element);
 }
@@ -81,6 +84,7 @@ void XMLCALL OnEnd(void* data, const XML_Char*) {
     Addon& addon = r->doc->addons.back();
     Trim(r->text);
     Span whole{element.start_tag.begin, end};
+    if (r->text == &addon.name) addon.names.push_back(addon.name);
     if (r->text == &addon.path) addon.path_element = whole;
     if (r->text == &addon.disabled) addon.disabled_element = whole;
     if (r->text == &addon.manual_load) addon.manual_load_element = whole;

@@ -25,7 +25,11 @@ struct Addon {
   std::string path;
   std::string disabled;
   std::string manual_load;
-  Span path_element;  // empty when there is no <Path>
+  std::vector<std::string> names;  // every <Name>'s text: a pasted entry may hold two
+  int paths = 0;                   // how many <Path>, <Disabled> and <ManualLoad>
+  int disableds = 0;
+  int manual_loads = 0;
+  Span path_element;  // empty when there is no <Path>; the last when repeated
   Span disabled_element;
   Span manual_load_element;
 };

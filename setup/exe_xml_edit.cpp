@@ -206,14 +206,32 @@ bool EncodePath(const std::string& path, Encoding encoding, std::string* bytes, 
   return true;
 }
 
-}  // namespace
-
-bool IsOurs(const Addon& addon) {
+bool OurName(const std::string& name) {
   auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
   const std::string ours = kEntryName;
-  return addon.name.size() == ours.size() &&
-         std::equal(ours.begin(), ours.end(), addon.name.begin(),
+  return name.size() == ours.size() &&
+         std::equal(ours.begin(), ours.end(), name.begin(),
                     [&](char a, char b) { return upper(a) == upper(b); });
+}
+
+}  // namespace
+
+bool IsOurs(const Addon& addon) { return OurName(addon.name); }
+
+std::string RepeatedField(const ExeXml& doc) {
+  for (const Addon& addon : doc.addons) {
+    if (std::none_of(addon.names.begin(), addon.names.end(), OurName)) continue;
+    const char* repeated = addon.names.size() > 1   ? "Name"
+                           : addon.paths > 1        ? "Path"
+                           : addon.disableds > 1    ? "Disabled"
+                           : addon.manual_loads > 1 ? "ManualLoad"
+                                                    : nullptr;
+    if (repeated)
+      return std::string("an entry naming ") + kEntryName + " has more than one <" + repeated +
+             ">: fix that entry by hand (one <Name>, <Path>, <Disabled> and <ManualLoad> "
+             "each) and run again.";
+  }
+  return "";
 }
 
 std::string Proven(const std::string& before, const ExeXml* old, const std::string& after,
@@ -255,6 +273,8 @@ Plan PlanNewFile(const std::string& path) {
 }
 
 Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string& path) {
+  const std::string repeated = RepeatedField(doc);
+  if (!repeated.empty()) return Refused(repeated + " Nothing was changed.");
   Plan plan;
   std::string encoded;
   if (!EncodePath(path, doc.encoding, &encoded, &plan)) return plan;
@@ -326,6 +346,8 @@ Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string&
 }
 
 Plan PlanRemove(const std::string& bytes, const ExeXml& doc) {
+  const std::string repeated = RepeatedField(doc);
+  if (!repeated.empty()) return Refused(repeated + " Nothing was changed.");
   Plan plan;
   std::vector<Splice> splices;
   for (const Addon& addon : doc.addons)

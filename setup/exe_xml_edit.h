@@ -23,6 +23,11 @@ struct Plan {
 /// Whether `addon` is ours: its whole name is ours, in any ASCII letter case.
 bool IsOurs(const Addon& addon);
 
+/// Why no entry of `doc` may be changed, or "": an entry that names us in
+/// any of its <Name>s but repeats <Name>, <Path>, <Disabled> or <ManualLoad>
+/// is no one's for sure, and which of the copies counts is a guess.
+std::string RepeatedField(const ExeXml& doc);
+
 /// Why `after` may not replace `before` (parsed as `old`; null for a new
 /// file), or "" when it may: it parses, holds exactly one entry of ours
 /// starting `path` (none when `path` is null) and enabled, every other entry

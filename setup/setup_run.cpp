@@ -385,6 +385,11 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
   int code = Load(files, path, written + kBackupSuffix, &file, out, err);
   if (code != kLoaded) return code;
   const setup::ExeXml& doc = file.doc;
+  const std::string repeated = setup::RepeatedField(doc);
+  if (!repeated.empty()) {
+    err << path << ": " << repeated << " Until then install and remove leave it alone.\n";
+    return 1;
+  }
   const setup::Addon* ours = nullptr;
   for (const setup::Addon& addon : doc.addons)
     if (setup::IsOurs(addon) && !ours) ours = &addon;
