@@ -180,6 +180,8 @@ std::vector<Case> Cases() {
        {"F"}, 1, "F/a.xml:1:1: error: a value of this XML declaration runs over a '<' or a line "
        "break (its quotes do not match): the program does not read what it swallows\n" +
        std::string(kOneEntry), ""},
+      {"LineBreakBeforeDeclarationValue", {{"F/a.xml", "<?xml version=\n\"1.0\"?>\n" + Entry("A", kHere)}},
+       {"F"}, 0, kClean, ""},
       {"TooManyAttributes", {{"F/a.xml", "<SimObjectEntry" +
                                         [] { std::string s; for (int i = 0; i <= 1000; ++i) s += " a" + std::to_string(i) + "=''"; return s; }() +
                                         "/>" + Entry("A", kHere)}},

@@ -106,6 +106,7 @@ TEST(LoaderTest, LoadsFiles) {
        kBOut + "\n\n  Stopped reading at line 1: the XML declaration's quotes do not match, so it "
                "runs on to a later quote; no entry in what it swallows is read\n\n",
        kBStore, false},
+      {"<?xml version=\n\"1.0\"?>\n" + kA, kAOut + "\n\n", kAStore, false},  // XML allows it
       {kA + "<SimObjectEntry>", kFailed, "", false},
       {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},

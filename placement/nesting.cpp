@@ -168,7 +168,9 @@ class Walker {
     return p && *p ? p : nullptr;
   }
 
-  const char* ParseAttribute(const char* p, std::string_view* name, std::string* value) const {
+  // `valueAt`, when given, gets where the value starts (past its quote).
+  const char* ParseAttribute(const char* p, std::string_view* name, std::string* value,
+                             const char** valueAt = nullptr) const {
     p = SkipWhiteSpace(p);
     if (!p || !*p) return nullptr;
     const char* start = p;
@@ -179,6 +181,7 @@ class Walker {
     if (!p || !*p || *p != '=') return nullptr;
     p = SkipWhiteSpace(p + 1);
     if (!p || !*p) return nullptr;
+    if (valueAt) *valueAt = *p == '\'' || *p == '"' ? p + 1 : p;
     if (*p == '\'') return ReadText(p + 1, false, "'", value);
     if (*p == '"') return ReadText(p + 1, false, "\"", value);
     for (; *p && !IsWhiteSpace(*p) && *p != '/' && *p != '>'; ++p) {
@@ -208,20 +211,20 @@ class Walker {
       if (!p || !*p) break;
       std::string_view name;
       std::string ignored;
-      const char* attribute = p;
+      const char* value = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
-        p = ParseAttribute(p, &name, &ignored);
+        p = ParseAttribute(p, &name, &ignored, &value);
       } else if (StringEqual(p, "encoding", 8, true)) {
         declared_.clear();
-        p = ParseAttribute(p, &name, &declared_);
+        p = ParseAttribute(p, &name, &declared_, &value);
       } else {
         while (*p && *p != '>' && !IsWhiteSpace(*p)) ++p;
         continue;
       }
-      // A value read over a '<' or a line break took markup with it.
+      // A value read over a '<' or a line break took markup with it; white
+      // space around the '=' may hold line breaks as XML allows.
       if (p && !runaway_ &&
-          std::string_view(attribute, p - attribute).find_first_of("<\n") !=
-              std::string_view::npos) {
+          std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
         runaway_ = start;
         runawayUtf8_ = encoding_.utf8;
       }

@@ -63,6 +63,7 @@ TEST(NestingTest, WalksAsTheParserReads) {
                                                   {"<a/><?xml version=1.0<b/>", 4},
                                                   {"<?xml version='1\n'?>", 0},
                                                   {"<?xml version='&lt;'?><a/>", -1},
+                                                  {"<?xml version\n=\n'1.0'?><a/>", -1},
                                                   {"<a x='<'/>", -1}};
   for (const auto& [text, at] : runaways) {
     const char* found = WalkAsParser(text, 10).runawayDeclaration;
