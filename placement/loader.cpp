@@ -186,9 +186,10 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
 
   RefreshStore();
   if (parse.runawayLine > 0) {
-    printf("\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
-           "runs on to a later quote; no entry in what it swallows is read",
-           parse.runawayLine);
+    printf(
+        "\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
+        "runs on to a later quote; no entry in what it swallows is read",
+        parse.runawayLine);
   }
   if (parse.stopLine > 0) {
     printf("\n\n  Stopped reading at line %d: %s", parse.stopLine, StoppedReason(parse.stopKind));
@@ -229,7 +230,9 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
     parse.refusal = many.c_str();
     return parse;
   }
-  if (EndsInCutCharacter(text.data(), text.size())) {
+  // Only UTF-8 is read by characters; in any other encoding the parser reads
+  // byte by byte and cannot step past the end.
+  if (walk.utf8 && EndsInCutCharacter(text.data(), text.size())) {
     parse.refusal = "it ends inside a character (a cut UTF-8 sequence)";
     return parse;
   }
