@@ -185,6 +185,9 @@ std::vector<Case> Cases() {
       {"Latin1EndsInLeadByte", {{"F/a.xml", kLatin1 + Entry("A", kHere) + "<!-- caf\xe9\n"}},
        {"F"}, 1, "F/a.xml:5:1: error: a comment that is never closed (no -->): the program stops "
        "reading the file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"NulByte", {{"F/a.xml", Entry("A", kHere) + "  " + std::string(1, '\0') + "\n" + Entry("B", kHere)}},
+       {"F"}, 1, "F/a.xml:4:3: error: a NUL byte (a character 0): the program stops reading the "
+       "file here and reads no entry after it\n" + std::string(kOneEntry), ""},
       {"TooManyAttributes", {{"F/a.xml", "<SimObjectEntry" +
                                         [] { std::string s; for (int i = 0; i <= 1000; ++i) s += " a" + std::to_string(i) + "=''"; return s; }() +
                                         "/>" + Entry("A", kHere)}},

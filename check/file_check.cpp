@@ -37,6 +37,8 @@ const char* StopCause(ParserStop kind) {
       return "a CDATA section that is never closed (no ]]>)";
     case ParserStop::kDeclaration:
       return "an XML declaration that cannot be read (check its quotes and its ?>)";
+    case ParserStop::kNul:
+      return "a NUL byte (a character 0)";
     default:
       return "text outside an element";
   }

@@ -210,6 +210,8 @@ const char* StoppedReason(ParserStop kind) {
     case ParserStop::kDeclaration:
       return "an XML declaration cannot be read (its quotes or its ?>); "
              "the rest of the file is not read";
+    case ParserStop::kNul:
+      return "a NUL byte (a character 0) stands here; the rest of the file is not read";
     default:
       return "text outside an element; the rest of the file is not read";
   }
@@ -217,7 +219,7 @@ const char* StoppedReason(ParserStop kind) {
 
 PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document) {
   PlacementParse parse;
-  ParserWalk walk = WalkAsParser(text.c_str(), kMaxPlacementNesting);
+  ParserWalk walk = WalkAsParser(text, kMaxPlacementNesting);
   if (walk.depth > kMaxPlacementNesting) {
     static const std::string deep =
         "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";

@@ -111,6 +111,10 @@ TEST(LoaderTest, LoadsFiles) {
        kAOut + "\n\n  Stopped reading at line 3: a comment is never "
                "closed (no -->); the rest of the file is not read\n\n",
        kAStore, false},  // read byte by byte: no character to cut
+      {kA + "\n" + std::string(1, '\0') + "\n" + kB,
+       kAOut + "\n\n  Stopped reading at line 2: a NUL byte (a character 0) stands here; the "
+               "rest of the file is not read\n\n",
+       kAStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false},
       {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},

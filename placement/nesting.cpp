@@ -41,13 +41,15 @@ class Walker {
  public:
   explicit Walker(int limit) : limit_(limit) {}
 
-  ParserWalk Walk(const char* p) {
+  // `endsAtZero`: the file goes on after the text, past a zero byte.
+  ParserWalk Walk(const char* p, bool endsAtZero) {
+    const char* start = p;
     ParserWalk walk;
     if (!*p) return walk;
     encoding_ = StartEncoding(p);
     p = SkipWhiteSpace(p);
     while (p && *p) {
-      const char* start = p;
+      const char* node = p;
       Kind kind = Identify(p);
       ParserStop stop = ParserStop::kNone;
       if (kind == Kind::kNone) {
@@ -63,13 +65,21 @@ class Walker {
         if (!closed) stop = kind == Kind::kComment ? ParserStop::kComment : ParserStop::kCdata;
       }
       if (stop != ParserStop::kNone) {
-        walk.stop = start;
+        walk.stop = node;
         walk.stopKind = stop;
         walk.stopUtf8 = encoding_.utf8;
       }
       if (kind == Kind::kDeclaration) PassDeclaration(declared_.c_str(), &encoding_);
       if (stop != ParserStop::kNone) break;
       p = SkipWhiteSpace(p);
+    }
+    // Read without a stop to the end of its text, the parser never sees the
+    // rest of the file (where it failed instead, the stop does not matter).
+    if (!walk.stop && endsAtZero && depth_ <= limit_ &&
+        attributesMost_ <= kMaxPlacementAttributes) {
+      walk.stop = start + strlen(start);
+      walk.stopKind = ParserStop::kNul;
+      walk.stopUtf8 = encoding_.utf8;
     }
     walk.depth = depth_;
     walk.attributes = attributesMost_;
@@ -390,6 +400,7 @@ bool AppendParserText(const char* bytes, size_t size, bool* cr, std::string* tex
     if (p == end) *cr = !zero;
     if (p < end && *p == '\n') ++p;
   }
+  if (zero) text->push_back('\0');
   return !zero;
 }
 
@@ -428,4 +439,8 @@ bool ReadParserText(const std::string& nativePath, std::string* text) {
   return true;
 }
 
-ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text); }
+ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text, false); }
+
+ParserWalk WalkAsParser(const std::string& text, int limit) {
+  return Walker(limit).Walk(text.c_str(), strlen(text.c_str()) < text.size());
+}
