@@ -188,6 +188,12 @@ std::vector<Case> Cases() {
       {"NulByte", {{"F/a.xml", Entry("A", kHere) + "  " + std::string(1, '\0') + "\n" + Entry("B", kHere)}},
        {"F"}, 1, "F/a.xml:4:3: error: a NUL byte (a character 0): the program stops reading the "
        "file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"Utf16", {{"F/a.xml", std::string("\xff\xfe<\0S\0/\0>\0", 10)},
+                 {"F/b.xml", std::string("\xfe\xff\0<\0S\0/\0>", 10)}},
+       {"F"}, 1, "F/a.xml: error: the file does not load: it is UTF-16 text; save it as UTF-8 or "
+       "Windows-1252/ISO-8859-1\nF/b.xml: error: the file does not load: it is UTF-16 text; save it "
+       "as UTF-8 or Windows-1252/ISO-8859-1\n2 files (2 not loaded), 0 entries, 0 variants: "
+       "2 errors, 0 warnings, 0 notes\n", ""},
       {"TooManyAttributes", {{"F/a.xml", "<SimObjectEntry" +
                                         [] { std::string s; for (int i = 0; i <= 1000; ++i) s += " a" + std::to_string(i) + "=''"; return s; }() +
                                         "/>" + Entry("A", kHere)}},
