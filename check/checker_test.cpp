@@ -180,6 +180,20 @@ std::vector<Case> Cases() {
        {"F"}, 1, "F/a.xml:1:1: error: a value of this XML declaration runs over a '<' or a line "
        "break (its quotes do not match): the program does not read what it swallows\n" +
        std::string(kOneEntry), ""},
+      {"LineBreakBeforeDeclarationValue", {{"F/a.xml", "<?xml version=\n\"1.0\"?>\n" + Entry("A", kHere)}},
+       {"F"}, 0, kClean, ""},
+      {"Latin1EndsInLeadByte", {{"F/a.xml", kLatin1 + Entry("A", kHere) + "<!-- caf\xe9\n"}},
+       {"F"}, 1, "F/a.xml:5:1: error: a comment that is never closed (no -->): the program stops "
+       "reading the file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"NulByte", {{"F/a.xml", Entry("A", kHere) + "  " + std::string(1, '\0') + "\n" + Entry("B", kHere)}},
+       {"F"}, 1, "F/a.xml:4:3: error: a NUL byte (a character 0): the program stops reading the "
+       "file here and reads no entry after it\n" + std::string(kOneEntry), ""},
+      {"Utf16", {{"F/a.xml", std::string("\xff\xfe<\0S\0/\0>\0", 10)},
+                 {"F/b.xml", std::string("\xfe\xff\0<\0S\0/\0>", 10)}},
+       {"F"}, 1, "F/a.xml: error: the file does not load: it is UTF-16 text; save it as UTF-8 or "
+       "Windows-1252/ISO-8859-1\nF/b.xml: error: the file does not load: it is UTF-16 text; save it "
+       "as UTF-8 or Windows-1252/ISO-8859-1\n2 files (2 not loaded), 0 entries, 0 variants: "
+       "2 errors, 0 warnings, 0 notes\n", ""},
       {"TooManyAttributes", {{"F/a.xml", "<SimObjectEntry" +
                                         [] { std::string s; for (int i = 0; i <= 1000; ++i) s += " a" + std::to_string(i) + "=''"; return s; }() +
                                         "/>" + Entry("A", kHere)}},

@@ -37,6 +37,8 @@ const char* StopCause(ParserStop kind) {
       return "a CDATA section that is never closed (no ]]>)";
     case ParserStop::kDeclaration:
       return "an XML declaration that cannot be read (check its quotes and its ?>)";
+    case ParserStop::kNul:
+      return "a NUL byte (a character 0)";
     default:
       return "text outside an element";
   }
@@ -75,8 +77,13 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
   const char* refusal = parse.refusal;
   if (!parse.loaded) {
     ++run->unloadedFiles;
-    std::string why = isFolder ? "it is a folder" : refusal ? refusal : document.ErrorDesc();
-    bool parsed = !isFolder && !refusal;
+    // TinyXML calls such a file empty; its author needs to hear the encoding.
+    bool utf16 = !isFolder && !refusal && StartsAsUtf16(file);
+    std::string why = isFolder  ? "it is a folder"
+                      : refusal ? refusal
+                      : utf16   ? "it is UTF-16 text; save it as UTF-8 or Windows-1252/ISO-8859-1"
+                                : document.ErrorDesc();
+    bool parsed = !isFolder && !refusal && !utf16;
     int line = parsed ? document.ErrorRow() : 0;
     int column = parsed ? document.ErrorCol() : 0;
     Report(run, file, line, column, Severity::kError, "the file does not load: " + why);

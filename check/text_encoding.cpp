@@ -15,6 +15,15 @@ ParserEncoding EncodingAtStart(const std::string& path) {
   return StartEncoding(start);
 }
 
+bool StartsAsUtf16(const std::string& path) {
+  unsigned char start[2] = {0, 0};
+  if (FILE* file = os::OpenRegularFile(path)) {
+    if (fread(start, 1, 2, file) != 2) start[0] = 0;
+    fclose(file);
+  }
+  return (start[0] == 0xFF && start[1] == 0xFE) || (start[0] == 0xFE && start[1] == 0xFF);
+}
+
 void PassNode(const TiXmlNode* node, ParserEncoding* encoding) {
   if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
     PassDeclaration(declaration->Encoding(), encoding);

@@ -11,6 +11,10 @@ class TiXmlNode;
 /// The encoding the first node of the file at `path` is read in.
 ParserEncoding EncodingAtStart(const std::string& path);
 
+/// True when the file at `path` starts with a UTF-16 byte-order mark: the
+/// parser, reading bytes, finds no element in it.
+bool StartsAsUtf16(const std::string& path);
+
 /// Moves `encoding` past the top-level node `node`.
 void PassNode(const TiXmlNode* node, ParserEncoding* encoding);
 

@@ -7,10 +7,12 @@
 //   error, and where it finds the parser reads no further for another cause
 //   (a comment or CDATA never closed, a declaration it cannot read), the
 //   parser read to the end, its last node is of that kind and starts there;
+//   where it finds a zero byte ends the parser's text, the parser read to it;
 // - after each file the store equals the working set and keeps its shape.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <tinyxml.h>
 
 #include <string>
@@ -43,7 +45,7 @@ int ElementDepth(const TiXmlNode* node) {
 
 void LoadOne(const std::string& bytes) {
   std::string text = ParserText(bytes.data(), bytes.size());
-  ParserWalk walk = WalkAsParser(text.c_str(), kMaxPlacementNesting);
+  ParserWalk walk = WalkAsParser(text, kMaxPlacementNesting);
   TiXmlDocument document;
   PlacementParse parse = ParsePlacementText(text, &document);
   if (parse.refusal) return;
@@ -56,7 +58,9 @@ void LoadOne(const std::string& bytes) {
   if (agree && !again.Error()) {
     const TiXmlNode* last = again.LastChild();
     switch (walk.stopKind) {
-      case ParserStop::kNone:
+      case ParserStop::kNone:  // and no zero byte cut the text short
+        agree = !stop && strlen(text.c_str()) == text.size();
+        break;
       case ParserStop::kText:
         agree = walk.stop == stop;
         break;
@@ -69,9 +73,13 @@ void LoadOne(const std::string& bytes) {
       case ParserStop::kDeclaration:
         agree = !stop && last->ToDeclaration();
         break;
+      case ParserStop::kNul:  // read to the end of its text, which a zero byte ended
+        agree = !stop && walk.stop == text.c_str() + strlen(text.c_str()) &&
+                walk.stop != text.c_str() + text.size();
+        break;
     }
     // The stop is where the parser placed that node.
-    if (agree && walk.stopKind > ParserStop::kText) {
+    if (agree && walk.stopKind > ParserStop::kText && walk.stopKind != ParserStop::kNul) {
       agree = parse.stopLine == last->Row() && parse.stopColumn == last->Column();
     }
   }

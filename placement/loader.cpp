@@ -186,9 +186,10 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
 
   RefreshStore();
   if (parse.runawayLine > 0) {
-    printf("\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
-           "runs on to a later quote; no entry in what it swallows is read",
-           parse.runawayLine);
+    printf(
+        "\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
+        "runs on to a later quote; no entry in what it swallows is read",
+        parse.runawayLine);
   }
   if (parse.stopLine > 0) {
     printf("\n\n  Stopped reading at line %d: %s", parse.stopLine, StoppedReason(parse.stopKind));
@@ -209,6 +210,8 @@ const char* StoppedReason(ParserStop kind) {
     case ParserStop::kDeclaration:
       return "an XML declaration cannot be read (its quotes or its ?>); "
              "the rest of the file is not read";
+    case ParserStop::kNul:
+      return "a NUL byte (a character 0) stands here; the rest of the file is not read";
     default:
       return "text outside an element; the rest of the file is not read";
   }
@@ -216,7 +219,7 @@ const char* StoppedReason(ParserStop kind) {
 
 PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document) {
   PlacementParse parse;
-  ParserWalk walk = WalkAsParser(text.c_str(), kMaxPlacementNesting);
+  ParserWalk walk = WalkAsParser(text, kMaxPlacementNesting);
   if (walk.depth > kMaxPlacementNesting) {
     static const std::string deep =
         "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
@@ -229,7 +232,9 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
     parse.refusal = many.c_str();
     return parse;
   }
-  if (EndsInCutCharacter(text.data(), text.size())) {
+  // Only UTF-8 is read by characters; in any other encoding the parser reads
+  // byte by byte and cannot step past the end.
+  if (walk.utf8 && EndsInCutCharacter(text.data(), text.size())) {
     parse.refusal = "it ends inside a character (a cut UTF-8 sequence)";
     return parse;
   }

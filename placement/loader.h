@@ -49,7 +49,7 @@ struct PlacementParse {
   bool loaded = false;
   /// Where the parser stopped reading before the end of the file without an
   /// error (text outside an element, a comment or CDATA section never closed,
-  /// a declaration it cannot read), and why; 0 and kNone when it read to the
+  /// a declaration it cannot read, a zero byte), and why; 0 and kNone when it read to the
   /// end. The column counts as the document's tab size says.
   int stopLine = 0;
   int stopColumn = 0;

@@ -106,6 +106,15 @@ TEST(LoaderTest, LoadsFiles) {
        kBOut + "\n\n  Stopped reading at line 1: the XML declaration's quotes do not match, so it "
                "runs on to a later quote; no entry in what it swallows is read\n\n",
        kBStore, false},
+      {"<?xml version=\n\"1.0\"?>\n" + kA, kAOut + "\n\n", kAStore, false},  // XML allows it
+      {"<?xml version='1.0' encoding='ISO-8859-1'?>\n" + kA + "\n<!-- caf\xe9\n",
+       kAOut + "\n\n  Stopped reading at line 3: a comment is never "
+               "closed (no -->); the rest of the file is not read\n\n",
+       kAStore, false},  // read byte by byte: no character to cut
+      {kA + "\n" + std::string(1, '\0') + "\n" + kB,
+       kAOut + "\n\n  Stopped reading at line 2: a NUL byte (a character 0) stands here; the "
+               "rest of the file is not read\n\n",
+       kAStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false},
       {"", kFailed, "", false},
       {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},

@@ -41,13 +41,15 @@ class Walker {
  public:
   explicit Walker(int limit) : limit_(limit) {}
 
-  ParserWalk Walk(const char* p) {
+  // `endsAtZero`: the file goes on after the text, past a zero byte.
+  ParserWalk Walk(const char* p, bool endsAtZero) {
+    const char* start = p;
     ParserWalk walk;
     if (!*p) return walk;
     encoding_ = StartEncoding(p);
     p = SkipWhiteSpace(p);
     while (p && *p) {
-      const char* start = p;
+      const char* node = p;
       Kind kind = Identify(p);
       ParserStop stop = ParserStop::kNone;
       if (kind == Kind::kNone) {
@@ -63,13 +65,21 @@ class Walker {
         if (!closed) stop = kind == Kind::kComment ? ParserStop::kComment : ParserStop::kCdata;
       }
       if (stop != ParserStop::kNone) {
-        walk.stop = start;
+        walk.stop = node;
         walk.stopKind = stop;
         walk.stopUtf8 = encoding_.utf8;
       }
       if (kind == Kind::kDeclaration) PassDeclaration(declared_.c_str(), &encoding_);
       if (stop != ParserStop::kNone) break;
       p = SkipWhiteSpace(p);
+    }
+    // Read without a stop to the end of its text, the parser never sees the
+    // rest of the file (where it failed instead, the stop does not matter).
+    if (!walk.stop && endsAtZero && depth_ <= limit_ &&
+        attributesMost_ <= kMaxPlacementAttributes) {
+      walk.stop = start + strlen(start);
+      walk.stopKind = ParserStop::kNul;
+      walk.stopUtf8 = encoding_.utf8;
     }
     walk.depth = depth_;
     walk.attributes = attributesMost_;
@@ -168,7 +178,9 @@ class Walker {
     return p && *p ? p : nullptr;
   }
 
-  const char* ParseAttribute(const char* p, std::string_view* name, std::string* value) const {
+  // `valueAt`, when given, gets where the value starts (past its quote).
+  const char* ParseAttribute(const char* p, std::string_view* name, std::string* value,
+                             const char** valueAt = nullptr) const {
     p = SkipWhiteSpace(p);
     if (!p || !*p) return nullptr;
     const char* start = p;
@@ -179,6 +191,7 @@ class Walker {
     if (!p || !*p || *p != '=') return nullptr;
     p = SkipWhiteSpace(p + 1);
     if (!p || !*p) return nullptr;
+    if (valueAt) *valueAt = *p == '\'' || *p == '"' ? p + 1 : p;
     if (*p == '\'') return ReadText(p + 1, false, "'", value);
     if (*p == '"') return ReadText(p + 1, false, "\"", value);
     for (; *p && !IsWhiteSpace(*p) && *p != '/' && *p != '>'; ++p) {
@@ -208,20 +221,20 @@ class Walker {
       if (!p || !*p) break;
       std::string_view name;
       std::string ignored;
-      const char* attribute = p;
+      const char* value = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
-        p = ParseAttribute(p, &name, &ignored);
+        p = ParseAttribute(p, &name, &ignored, &value);
       } else if (StringEqual(p, "encoding", 8, true)) {
         declared_.clear();
-        p = ParseAttribute(p, &name, &declared_);
+        p = ParseAttribute(p, &name, &declared_, &value);
       } else {
         while (*p && *p != '>' && !IsWhiteSpace(*p)) ++p;
         continue;
       }
-      // A value read over a '<' or a line break took markup with it.
+      // A value read over a '<' or a line break took markup with it; white
+      // space around the '=' may hold line breaks as XML allows.
       if (p && !runaway_ &&
-          std::string_view(attribute, p - attribute).find_first_of("<\n") !=
-              std::string_view::npos) {
+          std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
         runaway_ = start;
         runawayUtf8_ = encoding_.utf8;
       }
@@ -387,6 +400,7 @@ bool AppendParserText(const char* bytes, size_t size, bool* cr, std::string* tex
     if (p == end) *cr = !zero;
     if (p < end && *p == '\n') ++p;
   }
+  if (zero) text->push_back('\0');
   return !zero;
 }
 
@@ -425,4 +439,8 @@ bool ReadParserText(const std::string& nativePath, std::string* text) {
   return true;
 }
 
-ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text); }
+ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text, false); }
+
+ParserWalk WalkAsParser(const std::string& text, int limit) {
+  return Walker(limit).Walk(text.c_str(), strlen(text.c_str()) < text.size());
+}

@@ -27,7 +27,9 @@ const int kMaxPlacementNesting = 256;
 const int kMaxPlacementAttributes = 1000;
 
 /// The text as TinyXML's LoadFile hands a file's bytes to its parser: up to
-/// the first zero byte, with CR LF and a lone CR each turned into one LF.
+/// the first zero byte, with CR LF and a lone CR each turned into one LF. A
+/// zero byte is kept as the last one of the string: the parser's text ends
+/// there, and the walk must know the file went on.
 std::string ParserText(const char* bytes, size_t size);
 
 /// ParserText of the file at `nativePath`; false, with errno set, when it
@@ -62,6 +64,7 @@ enum class ParserStop {
   kComment,      // a comment never closed takes the rest of the text
   kCdata,        // a CDATA section never closed: the parse ends there
   kDeclaration,  // a declaration it cannot read: the parse ends there
+  kNul,          // a zero byte ends the parser's text before the file's end
 };
 
 /// What the walk saw of a parser text.
@@ -89,5 +92,9 @@ struct ParserWalk {
 
 /// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it.
 ParserWalk WalkAsParser(const char* text, int limit);
+
+/// The same for a parser text that may end in the zero byte of its file
+/// (ParserText): the parser stops there, as at a stop of kNul.
+ParserWalk WalkAsParser(const std::string& text, int limit);
 
 #endif  // BRINDLEWICK_PLACEMENT_NESTING_H_

@@ -13,7 +13,7 @@ namespace {
 // The walk must step as TinyXML does, or a deep file walks around it.
 TEST(NestingTest, WalksAsTheParserReads) {
   const struct {
-    const char* text;
+    std::string text;
     int depth;  // the deepest element, as the parser builds it
     int stop;   // where the parser reads no further at the top level, or -1
     ParserStop kind = ParserStop::kNone;
@@ -48,10 +48,12 @@ TEST(NestingTest, WalksAsTheParserReads) {
       {"<?xml version='1.0\"?><a/>", 0, 0, ParserStop::kDeclaration},
       {"<?xml version<a/>", 0, 0, ParserStop::kDeclaration},
       {"<a/><?xml version='&#1'?><b/>", 1, 4, ParserStop::kDeclaration},
+      {std::string("<a/>\n\0<b/>", 10), 1, 5, ParserStop::kNul},  // the parser's text ends there
+      {std::string("<a/><!--\0-->", 12), 1, 4, ParserStop::kComment},
   };
   for (const auto& c : cases) {
-    std::string text = ParserText(c.text, strlen(c.text));
-    ParserWalk walk = WalkAsParser(text.c_str(), 10);
+    std::string text = ParserText(c.text.data(), c.text.size());
+    ParserWalk walk = WalkAsParser(text, 10);
     EXPECT_EQ(walk.depth, c.depth) << c.text;
     EXPECT_EQ(walk.stop ? walk.stop - text.c_str() : -1, c.stop) << c.text;
     EXPECT_EQ(walk.stopKind, c.kind) << c.text;
@@ -63,6 +65,7 @@ TEST(NestingTest, WalksAsTheParserReads) {
                                                   {"<a/><?xml version=1.0<b/>", 4},
                                                   {"<?xml version='1\n'?>", 0},
                                                   {"<?xml version='&lt;'?><a/>", -1},
+                                                  {"<?xml version\n=\n'1.0'?><a/>", -1},
                                                   {"<a x='<'/>", -1}};
   for (const auto& [text, at] : runaways) {
     const char* found = WalkAsParser(text, 10).runawayDeclaration;
@@ -104,7 +107,7 @@ TEST(NestingTest, ReadsAFileAsTheParserSeesIt) {
   const std::string a(65535, 'a');
   const std::pair<std::string, std::string> cases[] = {
       // the file, its text
-      {a + "\r\nx\r\ry" + std::string(1, '\0') + "z", a + "\nx\n\ny"},
+      {a + "\r\nx\r\ry" + std::string(1, '\0') + "z", a + "\nx\n\ny" + std::string(1, '\0')},
       {a + "\r\r\n\n", a + "\n\n\n"}};
   for (const auto& [bytes, text] : cases) {
     folder.Write("f.xml", bytes);
