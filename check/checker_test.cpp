@@ -180,6 +180,17 @@ std::vector<Case> Cases() {
        {"F"}, 1, "F/a.xml:1:1: error: a value of this XML declaration runs over a '<' or a line "
        "break (its quotes do not match): the program does not read what it swallows\n" +
        std::string(kOneEntry), ""},
+      {"UnclosedDoctype", {{"F/a.xml", "\n  <!DOCTYPE placement\n" + Entry("A", kHere) + Entry("B", kHere)}},
+       {"F"}, 1, "F/a.xml:2:3: error: this <!...> or <?...?> is not closed before a '<' (it runs on "
+       "to a later '>'): the program does not read what it swallows\n" + std::string(kOneEntry), ""},
+      {"MisspelledFirstEntry", {{"F/a.xml", "<Debug/><SimObjectEntyr/>\n <simobjectentry/>< SimObjectEntry><O Dir='x'/>"
+                                           "</SimObjectEntry>" + Entry("A", kHere)}},
+       {"F"}, 0, "F/a.xml:1:9: warning: <SimObjectEntyr> before the first SimObjectEntry is not read "
+       "(entries start at the first <SimObjectEntry>)\nF/a.xml:2:2: warning: <simobjectentry> before "
+       "the first SimObjectEntry is not read (entries start at the first <SimObjectEntry>)\n"
+       "F/a.xml:2:19: warning: a '<' followed by a space before the first SimObjectEntry is not read "
+       "(entries start at the first <SimObjectEntry>)\n"
+       "1 file, 1 entry, 5 variants: 0 errors, 3 warnings, 0 notes\n", ""},
       {"LineBreakBeforeDeclarationValue", {{"F/a.xml", "<?xml version=\n\"1.0\"?>\n" + Entry("A", kHere)}},
        {"F"}, 0, kClean, ""},
       {"Latin1EndsInLeadByte", {{"F/a.xml", kLatin1 + Entry("A", kHere) + "<!-- caf\xe9\n"}},

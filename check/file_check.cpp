@@ -1,5 +1,6 @@
 #include "check/file_check.h"
 
+#include <ctype.h>
 #include <string.h>
 #include <tinyxml.h>
 
@@ -41,6 +42,35 @@ const char* StopCause(ParserStop kind) {
       return "a NUL byte (a character 0)";
     default:
       return "text outside an element";
+  }
+}
+
+// A misspelled first entry, or one whose '<' a space follows, is silently
+// passed over: entries start at the first element named SimObjectEntry. What a
+// node swallowed before it is said once, at that node.
+void ReportPassedOver(const TiXmlDocument& document, const std::string& file,
+                      const PlacementParse& parse, CheckRun* run) {
+  std::vector<const TiXmlElement*> entries = EntryElements(document);
+  for (const TiXmlNode* top = entries.empty() ? nullptr : document.FirstChild();
+       top && top != entries[0]; top = top->NextSibling()) {
+    if (parse.runawayLine > 0 &&
+        (top->Row() > parse.runawayLine ||
+         (top->Row() == parse.runawayLine && top->Column() > parse.runawayColumn))) {
+      return;
+    }
+    std::string what;
+    if (top->ToElement() && !IsNamed(top, "Debug")) {
+      what = "<" + std::string(top->Value()) + ">";
+    } else if (top->ToUnknown() && isspace(static_cast<unsigned char>(top->Value()[0]))) {
+      what = "a '<' followed by a space";
+    } else {
+      continue;
+    }
+    Report(run, file, top->Row(), top->Column(), Severity::kWarning,
+           what +
+               " before the first SimObjectEntry is not read (entries start at the first "
+               "<SimObjectEntry>)");
+    if (top->ToUnknown()) return;  // what follows is that entry's inside
   }
 }
 
@@ -89,8 +119,13 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
     Report(run, file, line, column, Severity::kError, "the file does not load: " + why);
     return;
   }
+  ReportPassedOver(document, file, parse, run);
   CheckPlacementDocument(document, file, lastFile, EncodingAtStart(file), run);
-  if (parse.runawayLine > 0) {
+  if (parse.runawayLine > 0 && !parse.runawayInValue) {
+    Report(run, file, parse.runawayLine, parse.runawayColumn, Severity::kError,
+           "this <!...> or <?...?> is not closed before a '<' (it runs on to a later '>'): the "
+           "program does not read what it swallows");
+  } else if (parse.runawayLine > 0) {
     Report(run, file, parse.runawayLine, parse.runawayColumn, Severity::kError,
            "a value of this XML declaration runs over a '<' or a line break (its quotes do not "
            "match): the program does not read what it swallows");

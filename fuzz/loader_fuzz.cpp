@@ -8,11 +8,15 @@
 //   (a comment or CDATA never closed, a declaration it cannot read), the
 //   parser read to the end, its last node is of that kind and starts there;
 //   where it finds a zero byte ends the parser's text, the parser read to it;
+//   the first top-level unknown node whose text holds a '<' is where the walk
+//   found the first node that swallows markup, unless a declaration it found
+//   to swallow markup stands there or before;
 // - after each file the store equals the working set and keeps its shape.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <tinyxml.h>
 
 #include <string>
@@ -41,6 +45,36 @@ int ElementDepth(const TiXmlNode* node) {
     if (depth > deepest) deepest = depth;
   }
   return deepest + (node->ToElement() ? 1 : 0);
+}
+
+bool Before(int line, int column, const TiXmlNode* node) {
+  return line < node->Row() || (line == node->Row() && column < node->Column());
+}
+
+// A declaration among `node` and its descendants at that line and column.
+bool DeclarationAt(const TiXmlNode* node, int line, int column) {
+  if (node->ToDeclaration() && node->Row() == line && node->Column() == column) return true;
+  for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling()) {
+    if (DeclarationAt(child, line, column)) return true;
+  }
+  return false;
+}
+
+// The walk's node that swallows markup against what the parser built.
+bool RunawayAgrees(const TiXmlDocument& document, const ParserWalk& walk,
+                   const PlacementParse& parse) {
+  const TiXmlNode* unknown = document.FirstChild();
+  for (; unknown; unknown = unknown->NextSibling()) {
+    if (unknown->ToUnknown() && strchr(unknown->Value(), '<')) break;
+  }
+  if (!walk.runaway) return !unknown;
+  if (parse.runawayLine == 0) return true;  // the node is the stop, said as such
+  int line = parse.runawayLine;
+  int column = parse.runawayColumn;
+  if (strncasecmp(walk.runaway, "<?xml", 5) != 0) {
+    return unknown && unknown->Row() == line && unknown->Column() == column;
+  }
+  return DeclarationAt(&document, line, column) && (!unknown || Before(line, column, unknown));
 }
 
 void LoadOne(const std::string& bytes) {
@@ -83,6 +117,7 @@ void LoadOne(const std::string& bytes) {
       agree = parse.stopLine == last->Row() && parse.stopColumn == last->Column();
     }
   }
+  if (agree && !again.Error()) agree = RunawayAgrees(again, walk, parse);
   if (!agree) {
     fprintf(stderr,
             "guard and parser disagree: depth %d against %d, stop %ld (kind %d) against %ld\n",

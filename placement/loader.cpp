@@ -185,7 +185,12 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
   }
 
   RefreshStore();
-  if (parse.runawayLine > 0) {
+  if (parse.runawayLine > 0 && !parse.runawayInValue) {
+    printf(
+        "\n\n  Stopped reading at line %d: this <!...> or <?...?> runs on to a later '>' and "
+        "swallows what stands there; no entry in it is read",
+        parse.runawayLine);
+  } else if (parse.runawayLine > 0) {
     printf(
         "\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
         "runs on to a later quote; no entry in what it swallows is read",
@@ -249,9 +254,10 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
                  &parse.stopColumn);
     parse.stopKind = walk.stopKind;
   }
-  if (walk.runawayDeclaration && walk.runawayDeclaration != walk.stop) {
-    TextPosition(text.c_str(), walk.runawayDeclaration, walk.runawayUtf8, tabSize,
-                 &parse.runawayLine, &parse.runawayColumn);
+  if (walk.runaway && walk.runaway != walk.stop) {
+    TextPosition(text.c_str(), walk.runaway, walk.runawayUtf8, tabSize, &parse.runawayLine,
+                 &parse.runawayColumn);
+    parse.runawayInValue = walk.runawayInValue;
   }
   return parse;
 }

@@ -54,10 +54,11 @@ struct PlacementParse {
   int stopLine = 0;
   int stopColumn = 0;
   ParserStop stopKind = ParserStop::kNone;
-  /// Where a declaration starts whose value runs over a '<' or a line break
-  /// (what it swallows is not read), or 0.
+  /// Where a node starts that swallows markup (ParserWalk::runaway; what it
+  /// swallows is not read), or 0. `runawayInValue`: a declaration's value.
   int runawayLine = 0;
   int runawayColumn = 0;
+  bool runawayInValue = false;
 };
 
 /// Why the rest of a file after stopLine is lost: the text of the program's

@@ -25,6 +25,10 @@ const std::string kAOut = "\n\n  SimObjEntry: A\n\tDetected Season: SU\n\tDetect
 const std::string kBOut = "\n\n  SimObjEntry: B\n\tDetected Season: FA";
 const std::string kAStore = "A@1,2,3[SU=a1,HW=a2]\n";
 const std::string kBStore = "B@4,5,6[FA=b1]\n";
+const std::string kSwallowed = "\n\n  Stopped reading at line ";
+const std::string kSwallowedEnd =
+    ": this <!...> or <?...?> runs on to a later '>' and swallows what stands there; no entry in "
+    "it is read\n\n";
 const std::string kFailed = "Failed to load file \"f.xml\"\n";
 
 std::string Entry(const std::string& dir, const std::string& data) {
@@ -107,6 +111,11 @@ TEST(LoaderTest, LoadsFiles) {
                "runs on to a later quote; no entry in what it swallows is read\n\n",
        kBStore, false},
       {"<?xml version=\n\"1.0\"?>\n" + kA, kAOut + "\n\n", kAStore, false},  // XML allows it
+      // A declaration without its '>', a DOCTYPE never closed: each runs on to
+      // the first entry's '>'.
+      {"<?xml version='1.0'?\n" + kA + "\n" + kB, kBOut + kSwallowed + "1" + kSwallowedEnd, kBStore,
+       false},
+      {"<!DOCTYPE placement\n" + kA + kB, kBOut + kSwallowed + "1" + kSwallowedEnd, kBStore, false},
       {"<?xml version='1.0' encoding='ISO-8859-1'?>\n" + kA + "\n<!-- caf\xe9\n",
        kAOut + "\n\n  Stopped reading at line 3: a comment is never "
                "closed (no -->); the rest of the file is not read\n\n",

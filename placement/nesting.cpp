@@ -57,11 +57,16 @@ class Walker {
       } else if (kind == Kind::kDeclaration) {
         p = ParseDeclaration(p);
         if (!p) stop = ParserStop::kDeclaration;
+        // Words it cannot read are skipped up to the next '>', tags and all.
+        if (p) Swallows(node, node + 5, p);
       } else if (kind == Kind::kElement) {
         p = ParseElement(p);
       } else {
         bool closed = true;
         p = ParseOther(kind, p, &closed);
+        // An unknown node runs to the first '>': a DOCTYPE's internal subset
+        // or a '<' before a space takes whatever stands up to there.
+        if (kind == Kind::kUnknown) Swallows(node, node + 1, p);
         if (!closed) stop = kind == Kind::kComment ? ParserStop::kComment : ParserStop::kCdata;
       }
       if (stop != ParserStop::kNone) {
@@ -84,12 +89,20 @@ class Walker {
     walk.depth = depth_;
     walk.attributes = attributesMost_;
     walk.utf8 = encoding_.utf8;
-    walk.runawayDeclaration = runaway_;
+    walk.runaway = runaway_;
+    walk.runawayInValue = runawayInValue_;
     walk.runawayUtf8 = runawayUtf8_;
     return walk;
   }
 
  private:
+  // Marks the node at `node` when its text from `from` to `end` holds a '<'.
+  void Swallows(const char* node, const char* from, const char* end) {
+    if (runaway_ || std::string_view(from, end - from).find('<') == std::string_view::npos) return;
+    runaway_ = node;
+    runawayUtf8_ = encoding_.utf8;
+  }
+
   const char* SkipWhiteSpace(const char* p) const {
     if (!p || !*p) return nullptr;
     while (*p) {
@@ -236,6 +249,7 @@ class Walker {
       if (p && !runaway_ &&
           std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
         runaway_ = start;
+        runawayInValue_ = true;
         runawayUtf8_ = encoding_.utf8;
       }
     }
@@ -351,6 +365,7 @@ class Walker {
   int attributesMost_ = 0;
   std::string declared_;
   const char* runaway_ = nullptr;
+  bool runawayInValue_ = false;
   bool runawayUtf8_ = false;
 };
 

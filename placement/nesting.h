@@ -83,10 +83,13 @@ struct ParserWalk {
   const char* stop = nullptr;
   ParserStop stopKind = ParserStop::kNone;
   bool stopUtf8 = false;
-  /// The first declaration whose value holds a '<' or a line break, or null:
-  /// its quotes do not match, so it swallows what follows up to a later
-  /// quote. `runawayUtf8`: the parser reads in UTF-8 there.
-  const char* runawayDeclaration = nullptr;
+  /// The first node that swallows markup, or null: a declaration whose value
+  /// holds a '<' or a line break (`runawayInValue`: its quotes do not match,
+  /// so it runs on to a later quote), or a top-level declaration or unknown
+  /// node (<!...>, < ...) whose text up to the '>' that ends it holds a '<'.
+  /// `runawayUtf8`: the parser reads in UTF-8 there.
+  const char* runaway = nullptr;
+  bool runawayInValue = false;
   bool runawayUtf8 = false;
 };
 

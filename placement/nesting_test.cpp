@@ -66,9 +66,16 @@ TEST(NestingTest, WalksAsTheParserReads) {
                                                   {"<?xml version='1\n'?>", 0},
                                                   {"<?xml version='&lt;'?><a/>", -1},
                                                   {"<?xml version\n=\n'1.0'?><a/>", -1},
-                                                  {"<a x='<'/>", -1}};
+                                                  {"<a x='<'/>", -1},
+                                                  {"<?xml version='1.0'?\n<a/>\n<b/>", 0},
+                                                  {"<!DOCTYPE p\n<a/>", 0},
+                                                  {"<a/>\n< a <b/>", 5},
+                                                  {"< a/><b/>", -1},
+                                                  {"<!DOCTYPE x [ <!ENTITY e 'v'> ]>", 0},
+                                                  {"<!-- <a/> --><!DOCTYPE p><b/>", -1},
+                                                  {"<a><!x <b/></a>", -1}};
   for (const auto& [text, at] : runaways) {
-    const char* found = WalkAsParser(text, 10).runawayDeclaration;
+    const char* found = WalkAsParser(text, 10).runaway;
     EXPECT_EQ(found ? found - text : -1, at) << text;
   }
   std::string wide = "<a";
