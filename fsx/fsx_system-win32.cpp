@@ -7,29 +7,14 @@
 #include <vector>
 
 #include "fsx/fsx_system.h"
+#include "os/wide_text-win32.h"
 
 namespace fsx {
 
 namespace {
 
-std::wstring Wide(const std::string& text, UINT code_page = CP_UTF8) {
-  int length =
-      MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  if (length > 0)
-    MultiByteToWideChar(code_page, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
-  int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  if (length > 0)
-    WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length,
-                        nullptr, nullptr);
-  return text;
-}
+using os::Narrow;
+using os::Wide;
 
 bool AppPath(Key key, RegistryText* value) {
   // A 32-bit program reads the plain key; HKCU\Software is not redirected.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "os/os.h"
+#include "os/wide_text-win32.h"
 #include "setup/setup_os.h"
 
 namespace setup_os {
@@ -18,22 +19,8 @@ const char kProgramName[] = "Brindlewick.exe";
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& wide, UINT code_page = CP_UTF8) {
-  int length = WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(code_page, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length,
-                      nullptr, nullptr);
-  return text;
-}
+using os::Narrow;
+using os::Wide;
 
 std::string ErrorText(DWORD code) {
   wchar_t* text = nullptr;
