@@ -10,9 +10,11 @@
 #include "placement/store.h"
 #include "season/season_switch.h"
 #include "sim/connection.h"
+#include "simconnect/library.h"
 
-ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole, os::HideConsoleWindow,
-                             os::StandardInputIsConsole, os::KeepConsoleOpen};
+ConsoleCalls consoleCalls = {os::ConsoleProcessCount,    os::PrepareOwnConsole,
+                             os::HideConsoleWindow,      os::StandardInputIsConsole,
+                             os::KeepConsoleOpen,        os::ConsoleHasWindow};
 bool (*claimFolder)() = os::ClaimSingleInstance;
 
 namespace {
@@ -23,13 +25,23 @@ const char kNotInstalled[] =
     "LegacyInterfaces\\FSX-XPACK\\SimConnect.msi\n"
     "  Boxed FSX: install Service Pack 2 or Acceleration; either installs it.\n";
 
+// Installed but broken: installing it again is not what the pilot needs.
+std::string UnusableMessage(const std::string& version, const std::string& why) {
+  return "SimConnect " + version + " is installed, but Brindlewick cannot use it: " + why +
+         ".\n"
+         "  Run brindlewick-setup status to see every SimConnect installed, then repair this one:\n"
+         "  FSX Steam Edition: run its SimConnect.msi again and choose Repair.\n"
+         "  Boxed FSX: repair Service Pack 2 or Acceleration, or install it again.\n";
+}
+
 // Ends a run that never got connected. The program's own console is hidden
 // by now and closes with the process, so there it stays up for the pilot
-// to read why, as long as a key press can end the wait.
-int EndUnconnected(const char* message, bool ownConsole) {
+// to read why, as long as a key press can end the wait and a window shows
+// it (a launcher may start the program with a console and no window).
+int EndUnconnected(const std::string& message, bool ownConsole) {
   fflush(stdout);
-  fputs(message, stderr);
-  if (ownConsole && consoleCalls.inputIsConsole()) {
+  fputs(message.c_str(), stderr);
+  if (ownConsole && consoleCalls.inputIsConsole() && consoleCalls.hasWindow()) {
     fputs("Press a key to close this window (it closes by itself after 60 seconds).\n", stderr);
     consoleCalls.keepOpen(60000);
   }
@@ -47,13 +59,13 @@ bool LoadFoundPlacementFiles() {
 int RunBrindlewick() {
   // The simulator starts one copy through exe.xml; one more, double-clicked,
   // would place every object a second time.
-  if (!claimFolder()) {
-    fprintf(stderr, "Brindlewick is already running in this folder; this copy ends.\n");
-    return 1;
-  }
   // A console shared with a command prompt is the prompt's: its window, its
   // settings. Only a console of the program's own is set up and hidden.
   const bool ownConsole = consoleCalls.processCount() == 1;
+  if (!claimFolder()) {
+    return EndUnconnected("Brindlewick is already running in this folder; this copy ends.\n",
+                          ownConsole);
+  }
   if (ownConsole) consoleCalls.prepareOwn();
   printf("\n-------------------------");
   printf("\n   BRINDLEWICK  ");
@@ -71,8 +83,12 @@ int RunBrindlewick() {
   switch (RunSimConnection()) {
     case ConnectionEnd::kQuit:
       return 0;
-    case ConnectionEnd::kNotInstalled:
+    case ConnectionEnd::kNotInstalled: {
+      std::string version, why;
+      if (UnusableSimConnect(&version, &why))
+        return EndUnconnected(UnusableMessage(version, why), ownConsole);
       return EndUnconnected(kNotInstalled, ownConsole);
+    }
     case ConnectionEnd::kNotOpened:
       return EndUnconnected("Could not connect to the simulator.\n", ownConsole);
     case ConnectionEnd::kLost:

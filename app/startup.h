@@ -13,6 +13,7 @@ struct ConsoleCalls {
   void (*hide)();
   bool (*inputIsConsole)();
   void (*keepOpen)(unsigned milliseconds);
+  bool (*hasWindow)();
 };
 extern ConsoleCalls consoleCalls;
 

@@ -40,18 +40,24 @@ TEST(StartupTest, LastFileDecidesDebug) {
 }
 
 // Unconnected, with SimConnect missing or the simulator out of reach: the
-// same log, exit code 1, and on standard error what stopped it. Missing,
-// no SimConnect function is called at all.
+// same log, exit code 1, and on standard error what stopped it: a broken
+// SimConnect is not called missing. Without one, no SimConnect function is
+// called at all.
 TEST(StartupTest, WholeRunWithoutSimulator) {
   const std::vector<std::string> opened = {
       "Open name=System Event hwnd=null msg=0 event=null config=0"};
   const struct {
     bool installed;
-    const char* message;  // the first line on standard error
+    const char* unusable;  // installed but broken: why
+    const char* message;   // the first line on standard error
     std::vector<std::string> calls;
   } cases[] = {
-      {true, "Could not connect to the simulator.\n", opened},
-      {false, "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n", {}}};
+      {true, "", "Could not connect to the simulator.\n", opened},
+      {false, "", "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n", {}},
+      {false, "its SimConnect.dll lacks SimConnect_Open",
+       "SimConnect 10.0.61259.0 is installed, but Brindlewick cannot use it: its SimConnect.dll "
+       "lacks SimConnect_Open.\n",
+       {}}};
   std::string firstLog;
   for (const auto& c : cases) {
     testing_support::ResetProgram();
@@ -59,6 +65,7 @@ TEST(StartupTest, WholeRunWithoutSimulator) {
     folder.Write("Quillmar/BrindlewickV2/one.xml", Entry(2));
     folder.Write("Quillmar/BrindlewickV2/two.xml", Entry(5) + "<!-- -->" + Entry(0));
     recording::script.installed = c.installed;
+    recording::script.unusable = c.unusable;
     recording::script.openResult = E_FAIL;
     delete placementStore;
     placementStore = nullptr;

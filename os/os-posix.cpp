@@ -139,6 +139,8 @@ void PrepareOwnConsole() {}
 
 void HideConsoleWindow() {}
 
+bool ConsoleHasWindow() { return false; }
+
 bool StandardInputIsConsole() { return isatty(0) == 1; }
 
 void KeepConsoleOpen(unsigned) {}

@@ -149,6 +149,8 @@ void PrepareOwnConsole() {
 
 void HideConsoleWindow() { ShowWindow(GetConsoleWindow(), SW_HIDE); }
 
+bool ConsoleHasWindow() { return GetConsoleWindow() != nullptr; }
+
 bool StandardInputIsConsole() {
   DWORD mode = 0;
   return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
@@ -173,12 +175,44 @@ void KeepConsoleOpen(unsigned milliseconds) {
   }
 }
 
-bool ClaimSingleInstance() {
+namespace {
+
+// 64-bit FNV-1a over 16-bit units: a mutex name holds no backslash and has a
+// length limit, so a hash stands for what names the folder.
+unsigned long long Hash(const std::wstring& text) {
+  unsigned long long hash = 14695981039346656037ull;
+  for (wchar_t c : text) {
+    hash = (hash ^ (static_cast<unsigned>(c) & 0xFF)) * 1099511628211ull;
+    hash = (hash ^ (static_cast<unsigned>(c) >> 8)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+// The working folder itself: its volume's serial number and its file index,
+// the same through a junction, a symbolic link, a subst drive or a mapped
+// drive letter. False where the file system gives no index.
+bool FolderIdentity(std::wstring* identity) {
+  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL known = GetFileInformationByHandle(folder, &info);
+  CloseHandle(folder);
+  if (!known || (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0)) return false;
+  wchar_t text[48];
+  wsprintfW(text, L"id:%08lx:%08lx%08lx", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+            info.nFileIndexLow);
+  *identity = text;
+  return true;
+}
+
+// The folder as spelt, where it has no identity: one folder, one name: its
+// long form ("PROGRA~1" is "Program Files"), one separator, no trailing one,
+// and one letter case, as NTFS compares.
+std::wstring FolderSpelling() {
   std::vector<wchar_t> buffer(32768);
   DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-  if (length == 0 || length >= buffer.size()) return true;  // cannot tell: let it run
-  // One folder, one name: its long form ("PROGRA~1" is "Program Files"),
-  // one separator, no trailing one, and one letter case, as NTFS compares.
+  if (length == 0 || length >= buffer.size()) return std::wstring();
   std::vector<wchar_t> full(32768);
   DWORD fullLength = GetLongPathNameW(buffer.data(), full.data(), static_cast<DWORD>(full.size()));
   std::wstring folder = fullLength > 0 && fullLength < full.size()
@@ -191,13 +225,16 @@ bool ClaimSingleInstance() {
     LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, folder.data(), static_cast<int>(folder.size()),
                  &folder[0], static_cast<int>(folder.size()));
   }
-  // A mutex name holds no backslash and has a length limit: a hash of the
-  // folder (64-bit FNV-1a) stands for it.
-  unsigned long long hash = 14695981039346656037ull;
-  for (wchar_t c : folder) {
-    hash = (hash ^ (static_cast<unsigned>(c) & 0xFF)) * 1099511628211ull;
-    hash = (hash ^ (static_cast<unsigned>(c) >> 8)) * 1099511628211ull;
-  }
+  return folder;
+}
+
+}  // namespace
+
+bool ClaimSingleInstance() {
+  std::wstring folder;
+  if (!FolderIdentity(&folder)) folder = FolderSpelling();
+  if (folder.empty()) return true;  // cannot tell: let it run
+  unsigned long long hash = Hash(folder);
   wchar_t name[64];
   wsprintfW(name, L"Local\\Brindlewick-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
             static_cast<unsigned long>(hash & 0xFFFFFFFFu));

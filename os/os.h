@@ -59,6 +59,10 @@ void PrepareOwnConsole();
 /// Hides the console window the program writes to, where there is one.
 void HideConsoleWindow();
 
+/// True when the console has a window; a launcher may give the program a
+/// console without one (CREATE_NO_WINDOW), where nobody can read or press.
+bool ConsoleHasWindow();
+
 /// True when standard input is a console, where a key press can be read.
 bool StandardInputIsConsole();
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "fsx/fsx_system.h"
 #include "placement/store.h"
 #include "sim/connection.h"
 #include "tests/recording_simconnect.h"
@@ -22,30 +23,39 @@ using testing_support::TempFolder;
 
 // Only a console of the program's own is set up and hidden: a shared one is
 // a command prompt's, and hiding it would hide the prompt. An own console
-// stays up after a run that never connected, while a key can close it.
+// stays up after a run that never connected (a second copy's included),
+// while a key can close it and a window shows it.
 TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedHiddenAndKeptOpen) {
-  enum End { kMissing, kUnreachable, kLost, kQuit };
+  enum End { kMissing, kUnreachable, kLost, kQuit, kSecondCopy };
   struct Case {
     unsigned processes;
-    bool input;  // standard input is a console
+    bool input;   // standard input is a console
+    bool window;  // the console has a window
     const char* debug;
     End end;
     const char* calls;
   };
-  const Case cases[] = {{1, true, "", kUnreachable, "prepare hide keep60000 "},
-                        {1, true, "<Debug/>", kMissing, "prepare keep60000 "},
-                        {1, false, "", kMissing, "prepare hide "},
-                        {1, true, "", kLost, "prepare hide "},
-                        {1, true, "", kQuit, "prepare hide "},
-                        {2, true, "", kUnreachable, ""},
-                        {0, true, "", kMissing, ""}};
+  const Case cases[] = {{1, true, true, "", kUnreachable, "prepare hide keep60000 "},
+                        {1, true, true, "<Debug/>", kMissing, "prepare keep60000 "},
+                        {1, false, true, "", kMissing, "prepare hide "},
+                        {1, true, false, "", kUnreachable, "prepare hide "},  // CREATE_NO_WINDOW
+                        {1, true, true, "", kLost, "prepare hide "},
+                        {1, true, true, "", kQuit, "prepare hide "},
+                        {1, true, true, "", kSecondCopy, "keep60000 "},
+                        {1, true, false, "", kSecondCopy, ""},
+                        {2, true, true, "", kSecondCopy, ""},
+                        {2, true, true, "", kUnreachable, ""},
+                        {0, true, true, "", kMissing, ""}};
   static unsigned processes;
-  static bool input;
+  static bool input, window;
   static std::string calls;
   const ConsoleCalls saved = consoleCalls;
-  consoleCalls = {[] { return processes; }, [] { calls += "prepare "; }, [] { calls += "hide "; },
+  consoleCalls = {[] { return processes; },
+                  [] { calls += "prepare "; },
+                  [] { calls += "hide "; },
                   [] { return input; },
-                  [](unsigned ms) { calls += "keep" + std::to_string(ms) + " "; }};
+                  [](unsigned ms) { calls += "keep" + std::to_string(ms) + " "; },
+                  [] { return window; }};
   for (const Case& c : cases) {
     testing_support::ResetProgram();
     TempFolder folder;
@@ -60,15 +70,18 @@ TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedHiddenAndKeptOpen) {
       recording::Fail(kLostConnectionMs);
     }
     if (c.end == kQuit) recording::Deliver({recording::Quit()});
+    if (c.end == kSecondCopy) claimFolder = [] { return false; };
     delete placementStore;
     placementStore = nullptr;
     processes = c.processes;
     input = c.input;
+    window = c.window;
     calls.clear();
     testing::internal::CaptureStderr();
     testing_support::Capture([] { RunBrindlewick(); });
     std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(c.calls, calls) << c.processes << " processes " << c.debug << " end " << c.end;
+    EXPECT_EQ(c.calls, calls) << c.processes << " processes " << c.debug << " end " << c.end
+                              << " window " << c.window;
     // The way out is said only where the window waits for it.
     EXPECT_EQ(errors.find("Press a key") != std::string::npos,
               calls.find("keep") != std::string::npos);
@@ -138,6 +151,34 @@ TEST(DirectorySearch, EveryNameOpensItsOwnFile) {
   EXPECT_EQ("0123", opened) << listed;
   EXPECT_NE(std::string::npos, listed.find("Caf\xe9.xml ")) << listed;
   EXPECT_NE(std::string::npos, listed.find("Lodz.xml ")) << listed;
+}
+
+// A simulator folder from the registry that the code page cannot hold is
+// read by its short name, never by a best-fit look-alike: "\u0141\u00f3d\u017a"
+// is not "L\u00f3dz", which may be another folder. A file not there yet
+// (exe.xml) keeps its name after the short folder.
+TEST(DirectorySearch, SimulatorFolderSpeltWithoutLookAlikes) {
+  if (GetACP() != 1252) GTEST_SKIP() << "expects code page 1252; run Wine with LC_ALL=C.UTF-8";
+  TempFolder folder;
+  std::filesystem::create_directories(folder.path() / L"\u0141\u00f3d\u017a");
+  std::filesystem::create_directories(folder.path() / L"L\u00f3dz");
+  FILE* file = _wfopen((folder.path() / L"\u0141\u00f3d\u017a" / L"fsx.cfg").c_str(), L"w");
+  ASSERT_NE(file, nullptr);
+  fputs("real", file);
+  fclose(file);
+  const std::string real = (folder.path() / L"\u0141\u00f3d\u017a").u8string();
+  for (const char* tail : {"\\fsx.cfg", "\\exe.xml"}) {
+    std::string spelt = fsx::ThisSystem().spell(real + tail, fsx::Spelling::kAnsi);
+    EXPECT_EQ(spelt.find("L\xf3" "dz"), std::string::npos) << spelt;
+    EXPECT_EQ(spelt.substr(spelt.size() - 8), tail) << spelt;
+    if (std::string(tail) != "\\fsx.cfg") continue;
+    file = fopen(spelt.c_str(), "r");
+    ASSERT_NE(file, nullptr) << spelt;
+    char text[8] = {};
+    EXPECT_NE(fgets(text, sizeof text, file), nullptr);
+    fclose(file);
+    EXPECT_STREQ(text, "real") << spelt;
+  }
 }
 
 // One copy per folder: the folder counts however its name is written (letter

@@ -410,19 +410,34 @@ TEST(Setup, OneLockHolderAtATime) {
 
 // What status and install say of SimConnect, over a double of the search.
 TEST(Setup, SimConnectLines) {
-  static std::string machine;  // per version index: '+' complete, '-' incomplete, ' ' absent
+  // Per version index: '+' complete, '-' incomplete, 'x' not a DLL, ' ' absent,
+  // 'w' bound to 10.0.62615.0's DLL, as Wine binds every request to the newest,
+  // 'y' bound to 10.0.62615.0, which is not a DLL.
+  static std::string machine;
   static int versions[simconnect_probe::kVersionCount], active;
   for (int v = 0; v < simconnect_probe::kVersionCount; ++v) versions[v] = v;
   const simconnect_probe::Calls calls = {
       [](int v) -> void* { return machine[v] == ' ' ? nullptr : &versions[v]; },
       [](void* context, uintptr_t*) { return (active = *static_cast<int*>(context)), true; },
       [](uintptr_t) {},
-      []() -> void* { return &versions[active]; },
+      [](unsigned long* error) -> void* {
+        *error = 193;
+        if (machine[active] == 'x' || machine[active] == 'y') return nullptr;
+        return &versions[machine[active] == 'w' ? 1 : active];
+      },
       [](void* library, const char*) -> void* {
         return machine[*static_cast<int*>(library)] == '+' ? library : nullptr;
       },
       [](void*) {},
-      [](void*) {}};
+      [](void*) {},
+      [](void* library, std::string* file, std::string* version) {
+        *version = simconnect_probe::kVersions[*static_cast<int*>(library)];
+        *file = "C:\\sxs\\" + *version + "\\SimConnect.dll";
+      },
+      [](void* context) -> std::string {
+        int v = *static_cast<int*>(context);
+        return simconnect_probe::kVersions[machine[v] == 'w' || machine[v] == 'y' ? 1 : v];
+      }};
   const fs::path dir = fs::temp_directory_path() / "brindlewick-setup-simconnect";
   std::string msi = dir.u8string();
   for (const char* part : {"SDK", "Core Utilities Kit", "SimConnect SDK", "LegacyInterfaces",
@@ -432,18 +447,33 @@ TEST(Setup, SimConnectLines) {
       "  FSX Steam Edition: run <simulator folder>\\SDK\\Core Utilities Kit\\SimConnect SDK\\"
       "LegacyInterfaces\\FSX-XPACK\\SimConnect.msi\n"
       "  Boxed FSX: install Service Pack 2 or Acceleration; either installs it.\n";
-  const std::string warning =
-      "Warning: SimConnect is not installed; Brindlewick cannot reach the simulator without it.\n";
   const std::string cannot = "none; Brindlewick cannot reach the simulator.";
+  auto at = [](const char* version) {
+    return std::string(version) + " at C:\\sxs\\" + version + "\\SimConnect.dll";
+  };
   const struct {
     const char* machine;
     bool msi;  // the Steam Edition's installer lies in the simulator folder
     std::string installed, used;
+    std::string broken;  // installed and unusable: the warning's version and reason
   } rows[] = {
-      {"++          ", false, "10.0.61259.0, 10.0.62615.0", "10.0.61259.0"},
-      {"     +      ", false, "10.0.62611.0", "10.0.62611.0"},
-      {"     -      ", true, "10.0.62611.0 (lacks a function Brindlewick calls)", cannot},
-      {"            ", false, "none", cannot},
+      {"++          ", false, at("10.0.61259.0") + ", " + at("10.0.62615.0"), at("10.0.61259.0"),
+       ""},
+      {"     +      ", false, at("10.0.62611.0"), at("10.0.62611.0"), ""},
+      {"w+wwwwwwwwww", false, at("10.0.62615.0"), at("10.0.62615.0"), ""},
+      {"x     +     ", false,
+       "10.0.61259.0 (unusable: its SimConnect.dll is not a DLL for this system), " +
+           at("10.0.62610.0"),
+       at("10.0.62610.0"), ""},
+      {"yyyyyyyyyyyy", false, "10.0.62615.0 (unusable: its SimConnect.dll is not a DLL for this system)",
+       cannot,
+       "10.0.62615.0 is installed, but Brindlewick cannot use it: its SimConnect.dll is not a DLL "
+       "for this system"},
+      {"     -      ", true,
+       at("10.0.62611.0") + " (unusable: its SimConnect.dll lacks SimConnect_Open)", cannot,
+       "10.0.62611.0 is installed, but Brindlewick cannot use it: its SimConnect.dll lacks "
+       "SimConnect_Open"},
+      {"            ", false, "none", cannot, ""},
   };
   simConnectCalls = &calls;
   for (const auto& row : rows) {
@@ -458,10 +488,16 @@ TEST(Setup, SimConnectLines) {
     ReportSimConnect({"", dir.u8string()}, status);  // boxed FSX's is unknown
     WarnWithoutSimConnect({dir.u8string()}, install);
     const bool none = row.used == cannot;
-    std::string advice = row.msi ? "  Run " + msi + " to install it.\n" : generic;
+    const bool repair = !row.broken.empty();
+    std::string advice =
+        row.msi ? "  Run " + msi + (repair ? " and choose Repair.\n" : " to install it.\n") : generic;
     if (!none) advice.clear();
     EXPECT_EQ(status.str(), "SimConnect installed: " + row.installed +
                                 "\nSimConnect Brindlewick will use: " + row.used + "\n" + advice);
+    const std::string warning =
+        repair ? "Warning: SimConnect " + row.broken + ".\n"
+               : "Warning: SimConnect is not installed; Brindlewick cannot reach the simulator "
+                 "without it.\n";
     EXPECT_EQ(install.str(), none ? warning + advice : "");
   }
   simConnectCalls = nullptr;

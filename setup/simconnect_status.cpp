@@ -1,5 +1,6 @@
 #include "setup/simconnect_status.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "setup/setup_os.h"
@@ -11,32 +12,43 @@ namespace {
 using simconnect_probe::Outcome;
 
 // Every version as the program's search finds it, in the order it tries them.
-std::vector<Outcome> Probe() {
-  std::vector<Outcome> outcomes;
+std::vector<simconnect_probe::Attempt> Probe() {
+  std::vector<simconnect_probe::Attempt> attempts(simconnect_probe::kVersionCount);
   for (int version = 0; version < simconnect_probe::kVersionCount; ++version) {
     simconnect_probe::Library library;
-    outcomes.push_back(simconnect_probe::TryVersion(*simConnectCalls, version, &library));
+    simconnect_probe::TryVersion(*simConnectCalls, version, &library, &attempts[version]);
     simconnect_probe::Release(*simConnectCalls, &library);
   }
-  return outcomes;
+  return attempts;
 }
 
-bool AnyLoaded(const std::vector<Outcome>& outcomes) {
-  for (Outcome outcome : outcomes)
-    if (outcome == Outcome::kLoaded) return true;
+bool AnyLoaded(const std::vector<simconnect_probe::Attempt>& attempts) {
+  for (const simconnect_probe::Attempt& attempt : attempts)
+    if (attempt.outcome == Outcome::kLoaded) return true;
   return false;
 }
 
+// A DLL by its own file version: Wine, Proton and the Steam Deck bind every
+// request to the newest build, whatever version it asked for.
+std::string Named(const simconnect_probe::Attempt& attempt) {
+  std::string version = attempt.fileVersion.empty()
+                            ? simconnect_probe::InstalledVersion(attempt) + " (no file version)"
+                            : attempt.fileVersion;
+  return version + " at " + attempt.file;
+}
+
 // The Steam Edition keeps the installer of SP2's SimConnect in its SDK folder;
-// boxed FSX installs it with SP2 or Acceleration.
-void SayWhatToInstall(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
+// boxed FSX installs it with SP2 or Acceleration. Installed but broken, the
+// same installers repair it.
+void SayWhatToInstall(const std::vector<std::string>& simulatorFolders, bool repair,
+                      std::ostream& out) {
   for (const std::string& folder : simulatorFolders) {
     std::string msi = folder;
     for (const char* part : {"SDK", "Core Utilities Kit", "SimConnect SDK", "LegacyInterfaces",
                              "FSX-XPACK", "SimConnect.msi"})
       msi += setup_os::kSeparator + std::string(part);
     if (!folder.empty() && setup_os::Exists(msi)) {
-      out << "  Run " << msi << " to install it.\n";
+      out << "  Run " << msi << (repair ? " and choose Repair.\n" : " to install it.\n");
       return;
     }
   }
@@ -49,17 +61,30 @@ void SayWhatToInstall(const std::vector<std::string>& simulatorFolders, std::ost
 
 void ReportSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
   if (!simConnectCalls) return;
-  std::vector<Outcome> outcomes = Probe();
+  std::vector<simconnect_probe::Attempt> attempts = Probe();
+  // Each DLL once, however many requests bound to it; one that did not load
+  // by the version that answered.
+  std::vector<std::string> seen;
   std::string installed, used;
-  for (int version = 0; version < simconnect_probe::kVersionCount; ++version) {
-    if (outcomes[version] == Outcome::kNotInstalled) continue;
-    installed += installed.empty() ? " " : ", ";
-    installed += simconnect_probe::kVersions[version];
-    if (outcomes[version] == Outcome::kNotLoaded) installed += " (does not load)";
-    if (outcomes[version] == Outcome::kIncomplete)
-      installed += " (lacks a function Brindlewick calls)";
-    if (outcomes[version] == Outcome::kLoaded && used.empty())
-      used = simconnect_probe::kVersions[version];
+  for (const simconnect_probe::Attempt& attempt : attempts) {
+    if (attempt.outcome == Outcome::kNotInstalled) continue;
+    const std::string key = attempt.outcome == Outcome::kNotLoaded
+                                ? "?" + simconnect_probe::InstalledVersion(attempt)
+                                : attempt.file;
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+    seen.push_back(key);
+    std::string item;
+    if (attempt.outcome == Outcome::kNotLoaded) {
+      item = simconnect_probe::InstalledVersion(attempt) + " (unusable: " +
+             simconnect_probe::WhyUnusable(attempt) + ")";
+    } else {
+      item = Named(attempt);
+      if (attempt.outcome == Outcome::kIncomplete)
+        item += " (unusable: " + simconnect_probe::WhyUnusable(attempt) + ")";
+      else if (used.empty())
+        used = item;
+    }
+    installed += (installed.empty() ? " " : ", ") + item;
   }
   out << "SimConnect installed:" << (installed.empty() ? " none" : installed) << "\n";
   if (!used.empty()) {
@@ -67,12 +92,22 @@ void ReportSimConnect(const std::vector<std::string>& simulatorFolders, std::ost
     return;
   }
   out << "SimConnect Brindlewick will use: none; Brindlewick cannot reach the simulator.\n";
-  SayWhatToInstall(simulatorFolders, out);
+  SayWhatToInstall(simulatorFolders, !installed.empty(), out);
 }
 
 void WarnWithoutSimConnect(const std::vector<std::string>& simulatorFolders, std::ostream& out) {
-  if (!simConnectCalls || AnyLoaded(Probe())) return;
+  if (!simConnectCalls) return;
+  std::vector<simconnect_probe::Attempt> attempts = Probe();
+  if (AnyLoaded(attempts)) return;
+  for (const simconnect_probe::Attempt& attempt : attempts) {
+    if (attempt.outcome == Outcome::kNotInstalled) continue;
+    out << "Warning: SimConnect " << simconnect_probe::InstalledVersion(attempt)
+        << " is installed, but Brindlewick cannot use it: " << simconnect_probe::WhyUnusable(attempt)
+        << ".\n";
+    SayWhatToInstall(simulatorFolders, true, out);
+    return;
+  }
   out << "Warning: SimConnect is not installed; Brindlewick cannot reach the simulator without "
          "it.\n";
-  SayWhatToInstall(simulatorFolders, out);
+  SayWhatToInstall(simulatorFolders, false, out);
 }

@@ -9,6 +9,7 @@
 namespace {
 
 simconnect_probe::Library loaded;
+simconnect_probe::Attempt unusable;  // when none loaded: the first installed
 bool tried = false;
 
 }  // namespace
@@ -16,9 +17,16 @@ bool tried = false;
 bool LoadSimConnect() {
   if (!tried) {
     tried = true;
-    simconnect_probe::LoadFirst(simconnect_probe::kWin32Calls, &loaded);
+    simconnect_probe::LoadFirst(simconnect_probe::kWin32Calls, &loaded, &unusable);
   }
   return loaded.library != nullptr;
+}
+
+bool UnusableSimConnect(std::string* version, std::string* why) {
+  if (loaded.library || unusable.version < 0) return false;
+  *version = simconnect_probe::InstalledVersion(unusable);
+  *why = simconnect_probe::WhyUnusable(unusable);
+  return true;
 }
 
 // The DLL's function at `index` of kFunctions, typed as `name`; without a

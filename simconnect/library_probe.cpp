@@ -1,5 +1,7 @@
 #include "simconnect/library_probe.h"
 
+#include <string>
+
 namespace simconnect_probe {
 
 const char* const kVersions[kVersionCount] = {
@@ -18,21 +20,27 @@ const char* const kFunctions[kFunctionCount] = {
     "SimConnect_AIRemoveObject",
 };
 
-Outcome TryVersion(const Calls& calls, int version, Library* library) {
+Outcome TryVersion(const Calls& calls, int version, Library* library, Attempt* attempt) {
+  Attempt local;
+  if (!attempt) attempt = &local;
+  *attempt = Attempt();
+  attempt->version = version;
   void* context = calls.createContext(version);
-  if (!context) return Outcome::kNotInstalled;
+  if (!context) return attempt->outcome = Outcome::kNotInstalled;
+  if (attempt != &local) attempt->bound = calls.boundVersion(context);
   // The context decides which SimConnect.dll the load finds; once loaded,
   // the library stays what it is, so the context need not stay active.
   void* loaded = nullptr;
   uintptr_t cookie = 0;
   if (calls.activate(context, &cookie)) {
-    loaded = calls.load();
+    loaded = calls.load(&attempt->loadError);
     calls.deactivate(cookie);
   }
   if (!loaded) {
     calls.releaseContext(context);
-    return Outcome::kNotLoaded;
+    return attempt->outcome = Outcome::kNotLoaded;
   }
+  if (attempt != &local) calls.identify(loaded, &attempt->file, &attempt->fileVersion);
   Library found;
   found.version = version;
   found.context = context;
@@ -41,18 +49,40 @@ Outcome TryVersion(const Calls& calls, int version, Library* library) {
     found.functions[i] = calls.find(loaded, kFunctions[i]);
     if (!found.functions[i]) {
       Release(calls, &found);
-      return Outcome::kIncomplete;
+      attempt->lacking = kFunctions[i];
+      return attempt->outcome = Outcome::kIncomplete;
     }
   }
   *library = found;
-  return Outcome::kLoaded;
+  return attempt->outcome = Outcome::kLoaded;
 }
 
-bool LoadFirst(const Calls& calls, Library* library) {
+bool LoadFirst(const Calls& calls, Library* library, Attempt* unusable) {
+  Attempt first, attempt;
   for (int version = 0; version < kVersionCount; ++version) {
-    if (TryVersion(calls, version, library) == Outcome::kLoaded) return true;
+    if (TryVersion(calls, version, library, &attempt) == Outcome::kLoaded) return true;
+    if (first.version < 0 && attempt.outcome != Outcome::kNotInstalled) first = attempt;
   }
+  if (unusable) *unusable = first;
   return false;
+}
+
+std::string InstalledVersion(const Attempt& attempt) {
+  if (!attempt.bound.empty()) return attempt.bound;
+  return attempt.version < 0 ? std::string() : kVersions[attempt.version];
+}
+
+std::string WhyUnusable(const Attempt& attempt) {
+  if (attempt.outcome == Outcome::kIncomplete)
+    return std::string("its SimConnect.dll lacks ") + attempt.lacking;
+  switch (attempt.loadError) {
+    case 2:    // ERROR_FILE_NOT_FOUND
+    case 126:  // ERROR_MOD_NOT_FOUND
+      return "its SimConnect.dll, or a DLL it needs, is missing";
+    case 193:  // ERROR_BAD_EXE_FORMAT
+      return "its SimConnect.dll is not a DLL for this system";
+  }
+  return "its SimConnect.dll does not load (error " + std::to_string(attempt.loadError) + ")";
 }
 
 void Release(const Calls& calls, Library* library) {

@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 namespace simconnect_probe {
 
 /// The versions tried, in order: SP2 / Acceleration (what the program is
@@ -26,11 +28,17 @@ struct Calls {
   /// Activates `context`; false when it cannot. `cookie` undoes it.
   bool (*activate)(void* context, uintptr_t* cookie);
   void (*deactivate)(uintptr_t cookie);
-  /// Loads SimConnect.dll as the active context binds it; null on failure.
-  void* (*load)();
+  /// Loads SimConnect.dll as the active context binds it; null on failure,
+  /// with the loader's error code in `error`.
+  void* (*load)(unsigned long* error);
   void* (*find)(void* library, const char* function);
   void (*freeLibrary)(void* library);
   void (*releaseContext)(void* context);
+  /// The file `library` was loaded from, and its file version ("" without one).
+  void (*identify)(void* library, std::string* file, std::string* fileVersion);
+  /// The version of the assembly `context` bound ("" when it cannot say):
+  /// Wine binds a request to the newest build installed.
+  std::string (*boundVersion)(void* context);
 };
 
 /// Windows' own calls (library_probe-win32.cpp). They make each context from
@@ -56,13 +64,34 @@ enum class Outcome {
   kLoaded,
 };
 
+/// What a try found, for messages.
+struct Attempt {
+  int version = -1;
+  Outcome outcome = Outcome::kNotInstalled;
+  std::string bound;            // the version installed that answered; "" unknown
+  unsigned long loadError = 0;  // kNotLoaded: the loader's error code
+  const char* lacking = "";     // kIncomplete: the first function missing
+  std::string file;             // kIncomplete, kLoaded: the DLL that loaded
+  std::string fileVersion;      // and its file version; "" when it has none
+};
+
 /// Tries kVersions[version]. kLoaded fills `library`; any other outcome
-/// holds nothing and leaves `library` as it was.
-Outcome TryVersion(const Calls& calls, int version, Library* library);
+/// holds nothing and leaves `library` as it was. `attempt`, when given, gets
+/// what was found, the DLL's file and version included.
+Outcome TryVersion(const Calls& calls, int version, Library* library, Attempt* attempt = nullptr);
 
 /// The first version in kVersions' order that yields every function; false
-/// when none does. Whatever it tried and did not keep is released.
-bool LoadFirst(const Calls& calls, Library* library);
+/// when none does, and then `unusable`, when given, gets the first version
+/// installed but unusable (its version stays -1 when none is installed).
+/// Whatever it tried and did not keep is released.
+bool LoadFirst(const Calls& calls, Library* library, Attempt* unusable = nullptr);
+
+/// The version installed that answered the try: the bound one where known.
+std::string InstalledVersion(const Attempt& attempt);
+
+/// Why an installed version cannot be used, for a pilot: "its SimConnect.dll
+/// is missing", "... lacks SimConnect_Open".
+std::string WhyUnusable(const Attempt& attempt);
 
 /// Frees the library and its activation context.
 void Release(const Calls& calls, Library* library);

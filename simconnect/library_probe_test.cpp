@@ -38,7 +38,8 @@ const Calls kFakeCalls = {
     },
     [](uintptr_t cookie) { active = cookie == 7 ? -1 : active; },
     // Without an active context the load would find no SimConnect.dll.
-    []() -> void* {
+    [](unsigned long* error) -> void* {
+      *error = active < 0 ? 126 : 193;
       if (active < 0 || installed[kVersions[active]] == "broken") return nullptr;
       ++libraries;
       return &fakes[active];
@@ -49,6 +50,11 @@ const Calls kFakeCalls = {
     },
     [](void*) { --libraries; },
     [](void*) { --contexts; },
+    [](void* library, std::string* file, std::string* version) {
+      *version = kVersions[static_cast<Fake*>(library)->version];
+      *file = "C:\\" + *version + "\\SimConnect.dll";
+    },
+    [](void*) { return std::string(); },  // as a Windows that cannot say
 };
 
 TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
@@ -56,6 +62,7 @@ TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
     std::map<std::string, std::string> installed;
     const char* used;  // "" when none
     const char* tried;
+    const char* unusable = "";  // when none is used: the first installed, and why
   } cases[] = {
       // SP2 / Acceleration first, whatever else is there.
       {{{"10.0.61259.0", ""}, {"10.0.62615.0", ""}, {"10.0.60905.0", ""}},
@@ -74,7 +81,12 @@ TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
        "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 "},
       {{{"10.0.60905.0", "-SimConnect_Open"}},
        "",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
+       "10.0.60905.0 its SimConnect.dll lacks SimConnect_Open"},
+      {{{"10.0.62614.0", "broken"}, {"10.0.60905.0", "-SimConnect_Close"}},
+       "",
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
+       "10.0.62614.0 its SimConnect.dll is not a DLL for this system"},
       {{}, "", "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
   };
   for (const auto& c : cases) {
@@ -82,9 +94,15 @@ TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
     tried.clear();
     contexts = libraries = 0;
     Library library;
-    bool found = LoadFirst(kFakeCalls, &library);
+    Attempt unusable;
+    bool found = LoadFirst(kFakeCalls, &library, &unusable);
     SCOPED_TRACE(c.used);
     EXPECT_EQ(found ? kVersions[library.version] : "", std::string(c.used));
+    if (!found) {
+      EXPECT_EQ(unusable.version < 0 ? ""
+                                     : kVersions[unusable.version] + (" " + WhyUnusable(unusable)),
+                c.unusable);
+    }
     EXPECT_EQ(tried, c.tried);
     EXPECT_EQ(active, -1);  // every activation undone
     EXPECT_EQ(contexts, found ? 1 : 0);

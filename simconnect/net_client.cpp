@@ -93,6 +93,8 @@ HRESULT Dispatch(Connection* connection, DispatchProc dispatch, void* context) {
 // Built in: nothing to find or load.
 bool LoadSimConnect() { return true; }
 
+bool UnusableSimConnect(std::string*, std::string*) { return false; }
+
 extern "C" {
 
 HRESULT SIMCONNECT_CALL SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, HWND, DWORD, HANDLE,

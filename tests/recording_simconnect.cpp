@@ -37,6 +37,12 @@ HRESULT Record(const Parts&... parts) {
 
 bool LoadSimConnect() { return recording::script.installed; }
 
+bool UnusableSimConnect(std::string* version, std::string* why) {
+  *version = "10.0.61259.0";
+  *why = recording::script.unusable;
+  return !recording::script.unusable.empty();
+}
+
 extern "C" {
 
 HRESULT SIMCONNECT_CALL SimConnect_Open(HANDLE* handle, LPCSTR name, HWND window, DWORD message,

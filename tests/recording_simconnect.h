@@ -24,6 +24,7 @@ struct Step {
 
 struct Script {
   bool installed = true;  // what LoadSimConnect says
+  std::string unusable;   // not installed: why the one there cannot be used
   HRESULT openResult = S_OK;
   std::deque<Step> steps;  // once used up, a dispatch call succeeds with nothing
   std::vector<std::string> calls;

@@ -3,7 +3,7 @@
 # manifests), how Brindlewick.exe finds SimConnect.dll in C:\windows\winsxs or
 # says it is missing, one copy per folder, and the end-to-end stories played
 # by Brindlewick.exe under Wine. One case per call:
-#   program_test.sh image | missing | install | binding | stories [STORY...]
+#   program_test.sh image | missing | broken | install | binding | stories [STORY...]
 # "missing" takes our SimConnect out of the prefix, "install" puts it in as
 # the Steam Edition's latest build, which "binding" and the stories need
 # (CTest orders them). Wine binds a request to any installed build of the
@@ -23,6 +23,7 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
+  [ ! -L "${WINEPREFIX:-/nonexistent}/dosdevices/q:" ] || rm -f "$WINEPREFIX/dosdevices/q:"
 }
 trap cleanup EXIT
 fail() {
@@ -92,6 +93,14 @@ run_in() {
   tr -d '\r' <"$1/err" >"$1/err.txt"
 }
 
+# The same, with the folder reached by the Windows path $2 (a symbolic link
+# or another drive letter), which Wine keeps as the working folder as given.
+run_at() {
+  code=0
+  (cd "$1" && "$WINE" cmd /c "cd /d $2 && Brindlewick.exe" >out 2>err </dev/null) || code=$?
+  tr -d '\r' <"$1/err" >"$1/err.txt"
+}
+
 # No SimConnect installed: the same log, then what to install, exit code 1;
 # status says the same.
 case_missing() {
@@ -106,6 +115,47 @@ case_missing() {
   cp "$SETUP" "$work/none/brindlewick-setup.exe"
   (cd "$work/none" && "$WINE" brindlewick-setup.exe status --exe-xml exe.xml 2>&1 | tr -d '\r') >"$work/status"
   grep -qx 'SimConnect installed: none' "$work/status" || fail "status said: $(cat "$work/status")"
+  # Started with a console of its own and no window (CREATE_NO_WINDOW): no
+  # one can read it or press a key, so it does not wait.
+  cp "$LAUNCHER" "$work/none/launch.exe"
+  local start=$SECONDS
+  code=0
+  (cd "$work/none" && timeout 50 "$WINE" launch.exe Brindlewick.exe </dev/null >/dev/null 2>&1) || code=$?
+  [ "$code" = 1 ] && [ $((SECONDS - start)) -lt 30 ] ||
+    fail "without a console window: exit code $code after $((SECONDS - start)) s"
+}
+
+# SimConnect installed but broken (its DLL missing, no DLL, or one lacking our
+# functions) is not "not installed": the program says which and why and
+# points to status and a repair, exit code 1; status says why too.
+case_broken() {
+  local why dll
+  lay_out "$work/broken"
+  cp "$SETUP" "$work/broken/brindlewick-setup.exe"
+  echo "not a DLL" >"$work/text.dll"
+  for dll in missing "$work/text.dll" "$CHECKER"; do
+    "$here/install-winsxs-simconnect" "$NETWORK_DLL" 10.0.62615.0
+    case $dll in
+      missing)
+        why="its SimConnect.dll, or a DLL it needs, is missing"
+        rm "$WINEPREFIX"/drive_c/windows/winsxs/*simconnect*_brindlewicktest/SimConnect.dll ;;
+      *.dll)
+        why="its SimConnect.dll is not a DLL for this system"
+        "$here/install-winsxs-simconnect" "$dll" 10.0.62615.0 ;;
+      *)
+        why="its SimConnect.dll lacks SimConnect_Open"
+        "$here/install-winsxs-simconnect" "$dll" 10.0.62615.0 ;;
+    esac
+    run_in "$work/broken"
+    [ "$code" = 1 ] && head -n1 "$work/broken/err.txt" |
+      grep -qx "SimConnect 10\.0\.[0-9]*\.0 is installed, but Brindlewick cannot use it: $why\." &&
+      grep -q 'brindlewick-setup status' "$work/broken/err.txt" ||
+      fail "SimConnect $dll: exit code $code, said: $(cat "$work/broken/err.txt")"
+    (cd "$work/broken" && "$WINE" brindlewick-setup.exe status --exe-xml exe.xml 2>&1 | tr -d '\r') >"$work/status"
+    grep -q "^SimConnect installed: .*(unusable: $why)" "$work/status" ||
+      fail "status with SimConnect $dll said: $(cat "$work/status")"
+  done
+  "$here/install-winsxs-simconnect" none
 }
 
 case_install() { "$here/install-winsxs-simconnect" "$NETWORK_DLL" 10.0.62615.0; }
@@ -137,6 +187,17 @@ c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)
   [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
     [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
     fail "a second copy: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
+  # The same folder through a link and through a drive letter of its own.
+  ln -s "$work/first" "$work/alias"
+  ln -sfn "$work/first" "$WINEPREFIX/dosdevices/q:"
+  local path
+  for path in "Z:${work//\//\\}\\alias" "Q:\\"; do
+    run_at "$work/first" "$path"
+    [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
+      [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
+      fail "a second copy through $path: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
+  done
+  rm -f "$WINEPREFIX/dosdevices/q:"
   lay_out "$work/other"
   run_in "$work/other"
   grep -q 'XML File Found' "$work/other/out" || fail "a copy in another folder did not run"
@@ -157,6 +218,7 @@ case_stories() {
 case "${1:-}" in
   image) case_image ;;
   missing) case_missing ;;
+  broken) case_broken ;;
   install) case_install ;;
   binding) case_binding ;;
   stories) case_stories "${@:2}" ;;
