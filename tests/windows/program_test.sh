@@ -23,7 +23,6 @@ cleanup() {
   local pid
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
-  [ ! -L "${WINEPREFIX:-/nonexistent}/dosdevices/q:" ] || rm -f "$WINEPREFIX/dosdevices/q:"
 }
 trap cleanup EXIT
 fail() {
@@ -148,7 +147,7 @@ case_broken() {
     esac
     run_in "$work/broken"
     [ "$code" = 1 ] && head -n1 "$work/broken/err.txt" |
-      grep -qx "SimConnect 10\.0\.[0-9]*\.0 is installed, but Brindlewick cannot use it: $why\." &&
+      grep -qx "SimConnect 10\.0\.62615\.0 is installed, but Brindlewick cannot use it: $why\." &&
       grep -q 'brindlewick-setup status' "$work/broken/err.txt" ||
       fail "SimConnect $dll: exit code $code, said: $(cat "$work/broken/err.txt")"
     (cd "$work/broken" && "$WINE" brindlewick-setup.exe status --exe-xml exe.xml 2>&1 | tr -d '\r') >"$work/status"
@@ -187,20 +186,37 @@ c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)
   [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
     [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
     fail "a second copy: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
-  # The same folder through a link and through a drive letter of its own.
+  # The same folder through a symbolic link, a Windows path of its own. (Wine
+  # gives each drive letter a volume serial number of its own, so a second
+  # drive letter on one folder shows nothing here; on Windows a subst or
+  # mapped drive keeps the volume's.)
   ln -s "$work/first" "$work/alias"
-  ln -sfn "$work/first" "$WINEPREFIX/dosdevices/q:"
-  local path
-  for path in "Z:${work//\//\\}\\alias" "Q:\\"; do
-    run_at "$work/first" "$path"
-    [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
-      [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
-      fail "a second copy through $path: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
-  done
-  rm -f "$WINEPREFIX/dosdevices/q:"
+  run_at "$work/first" "Z:${work//\//\\}\\alias"
+  [ "$code" = 1 ] && [ ! -s "$work/first/out" ] &&
+    [ "$(cat "$work/first/err.txt")" = "Brindlewick is already running in this folder; this copy ends." ] ||
+    fail "a second copy through a link: exit code $code, said: $(cat "$work/first/out" "$work/first/err.txt")"
+  # A second copy with a console of its own (a terminal here) keeps it up to
+  # be read, until a key is pressed four seconds later.
+  command -v script >/dev/null || fail "no script(1) (util-linux) to give the exe a terminal"
+  local start=$SECONDS
+  code=0
+  (cd "$work/first" && (sleep 4; printf x) |
+    script -qec "\"$WINE\" Brindlewick.exe >out 2>err" /dev/null >/dev/null) || code=$?
+  tr -d '\r' <"$work/first/err" >"$work/first/err.txt"
+  [ "$code" = 1 ] && [ $((SECONDS - start)) -ge 4 ] &&
+    head -n1 "$work/first/err.txt" | grep -qx 'Brindlewick is already running in this folder; this copy ends.' &&
+    grep -q '^Press a key' "$work/first/err.txt" ||
+    fail "a second copy with its own console: exit code $code after $((SECONDS - start)) s, said: $(cat "$work/first/err.txt")"
   lay_out "$work/other"
   run_in "$work/other"
   grep -q 'XML File Found' "$work/other/out" || fail "a copy in another folder did not run"
+  # Wine binds every version's request to the one build installed: status
+  # names that DLL once, by its own file version.
+  cp "$SETUP" "$work/other/brindlewick-setup.exe"
+  (cd "$work/other" && "$WINE" brindlewick-setup.exe status --exe-xml exe.xml 2>&1 | tr -d '\r') >"$work/status"
+  grep -qx 'SimConnect installed: 10\.0\.62615\.0 at [^,]*\\SimConnect\.dll' "$work/status" &&
+    grep -qx 'SimConnect Brindlewick will use: 10\.0\.62615\.0 at .*\\SimConnect\.dll' "$work/status" ||
+    fail "status said: $(cat "$work/status")"
 }
 
 # The end-to-end stories the native program plays, played by the exe with
