@@ -12,9 +12,9 @@
 #include "sim/connection.h"
 #include "simconnect/library.h"
 
-ConsoleCalls consoleCalls = {os::ConsoleProcessCount,    os::PrepareOwnConsole,
-                             os::HideConsoleWindow,      os::StandardInputIsConsole,
-                             os::KeepConsoleOpen,        os::ConsoleHasWindow};
+ConsoleCalls consoleCalls = {os::ConsoleProcessCount, os::PrepareOwnConsole,
+                             os::HideConsoleWindow,   os::StandardInputIsConsole,
+                             os::KeepConsoleOpen,     os::ConsoleHasWindow};
 bool (*claimFolder)() = os::ClaimSingleInstance;
 
 namespace {

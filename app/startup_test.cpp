@@ -53,7 +53,8 @@ TEST(StartupTest, WholeRunWithoutSimulator) {
     std::vector<std::string> calls;
   } cases[] = {
       {true, "", "Could not connect to the simulator.\n", opened},
-      {false, "", "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n", {}},
+      {false, "", "SimConnect is not installed; Brindlewick needs it to reach the simulator.\n",
+       {}},
       {false, "its SimConnect.dll lacks SimConnect_Open",
        "SimConnect 10.0.61259.0 is installed, but Brindlewick cannot use it: its SimConnect.dll "
        "lacks SimConnect_Open.\n",

@@ -192,8 +192,9 @@ unsigned long long Hash(const std::wstring& text) {
 // the same through a junction, a symbolic link, a subst drive or a mapped
 // drive letter. False where the file system gives no index.
 bool FolderIdentity(std::wstring* identity) {
-  HANDLE folder = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE folder = CreateFileW(L".", FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   BOOL known = GetFileInformationByHandle(folder, &info);

@@ -169,7 +169,10 @@ TEST(DirectorySearch, SimulatorFolderSpeltWithoutLookAlikes) {
   const std::string real = (folder.path() / L"\u0141\u00f3d\u017a").u8string();
   for (const char* tail : {"\\fsx.cfg", "\\exe.xml"}) {
     std::string spelt = fsx::ThisSystem().spell(real + tail, fsx::Spelling::kAnsi);
-    EXPECT_EQ(spelt.find("L\xf3" "dz"), std::string::npos) << spelt;
+    EXPECT_EQ(spelt.find("L\xf3"
+                         "dz"),
+              std::string::npos)
+        << spelt;
     EXPECT_EQ(spelt.substr(spelt.size() - 8), tail) << spelt;
     if (std::string(tail) != "\\fsx.cfg") continue;
     file = fopen(spelt.c_str(), "r");

@@ -465,8 +465,8 @@ TEST(Setup, SimConnectLines) {
        "10.0.61259.0 (unusable: its SimConnect.dll is not a DLL for this system), " +
            at("10.0.62610.0"),
        at("10.0.62610.0"), ""},
-      {"yyyyyyyyyyyy", false, "10.0.62615.0 (unusable: its SimConnect.dll is not a DLL for this system)",
-       cannot,
+      {"yyyyyyyyyyyy", false,
+       "10.0.62615.0 (unusable: its SimConnect.dll is not a DLL for this system)", cannot,
        "10.0.62615.0 is installed, but Brindlewick cannot use it: its SimConnect.dll is not a DLL "
        "for this system"},
       {"     -      ", true,
@@ -490,7 +490,8 @@ TEST(Setup, SimConnectLines) {
     const bool none = row.used == cannot;
     const bool repair = !row.broken.empty();
     std::string advice =
-        row.msi ? "  Run " + msi + (repair ? " and choose Repair.\n" : " to install it.\n") : generic;
+        row.msi ? "  Run " + msi + (repair ? " and choose Repair.\n" : " to install it.\n")
+                : generic;
     if (!none) advice.clear();
     EXPECT_EQ(status.str(), "SimConnect installed: " + row.installed +
                                 "\nSimConnect Brindlewick will use: " + row.used + "\n" + advice);

@@ -75,8 +75,8 @@ void ReportSimConnect(const std::vector<std::string>& simulatorFolders, std::ost
     seen.push_back(key);
     std::string item;
     if (attempt.outcome == Outcome::kNotLoaded) {
-      item = simconnect_probe::InstalledVersion(attempt) + " (unusable: " +
-             simconnect_probe::WhyUnusable(attempt) + ")";
+      item = simconnect_probe::InstalledVersion(attempt) +
+             " (unusable: " + simconnect_probe::WhyUnusable(attempt) + ")";
     } else {
       item = Named(attempt);
       if (attempt.outcome == Outcome::kIncomplete)
@@ -102,8 +102,8 @@ void WarnWithoutSimConnect(const std::vector<std::string>& simulatorFolders, std
   for (const simconnect_probe::Attempt& attempt : attempts) {
     if (attempt.outcome == Outcome::kNotInstalled) continue;
     out << "Warning: SimConnect " << simconnect_probe::InstalledVersion(attempt)
-        << " is installed, but Brindlewick cannot use it: " << simconnect_probe::WhyUnusable(attempt)
-        << ".\n";
+        << " is installed, but Brindlewick cannot use it: "
+        << simconnect_probe::WhyUnusable(attempt) << ".\n";
     SayWhatToInstall(simulatorFolders, true, out);
     return;
   }

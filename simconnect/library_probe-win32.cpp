@@ -103,6 +103,9 @@ std::string BoundVersion(void* context) {
       reinterpret_cast<const ACTIVATION_CONTEXT_ASSEMBLY_DETAILED_INFORMATION*>(buffer.data());
   if (!info->lpAssemblyEncodedAssemblyIdentity) return "";
   std::wstring identity = info->lpAssemblyEncodedAssemblyIdentity;
+  for (wchar_t& c : identity)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  if (identity.find(L"microsoft.flightsimulator.simconnect") == std::wstring::npos) return "";
   size_t start = identity.find(L"version=\"");
   if (start == std::wstring::npos) return "";
   start += 9;
@@ -117,7 +120,7 @@ std::string BoundVersion(void* context) {
 
 }  // namespace
 
-const Calls kWin32Calls = {CreateContext,  Activate, Deactivate, Load,        Find,
-                           FreeOne,        ReleaseContext, Identify, BoundVersion};
+const Calls kWin32Calls = {CreateContext, Activate,       Deactivate, Load,        Find,
+                           FreeOne,       ReleaseContext, Identify,   BoundVersion};
 
 }  // namespace simconnect_probe

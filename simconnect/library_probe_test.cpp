@@ -48,8 +48,7 @@ const Calls kFakeCalls = {
       const std::string& exports = installed[kVersions[static_cast<Fake*>(library)->version]];
       return exports == std::string("-") + function ? nullptr : library;
     },
-    [](void*) { --libraries; },
-    [](void*) { --contexts; },
+    [](void*) { --libraries; }, [](void*) { --contexts; },
     [](void* library, std::string* file, std::string* version) {
       *version = kVersions[static_cast<Fake*>(library)->version];
       *file = "C:\\" + *version + "\\SimConnect.dll";
@@ -99,9 +98,9 @@ TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
     SCOPED_TRACE(c.used);
     EXPECT_EQ(found ? kVersions[library.version] : "", std::string(c.used));
     if (!found) {
-      EXPECT_EQ(unusable.version < 0 ? ""
-                                     : kVersions[unusable.version] + (" " + WhyUnusable(unusable)),
-                c.unusable);
+      EXPECT_EQ(
+          unusable.version < 0 ? "" : kVersions[unusable.version] + (" " + WhyUnusable(unusable)),
+          c.unusable);
     }
     EXPECT_EQ(tried, c.tried);
     EXPECT_EQ(active, -1);  // every activation undone
