@@ -69,34 +69,10 @@ bool Exists(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// `path` by its short form, as far as it exists (exe.xml may not yet).
-std::wstring ShortPath(const std::wstring& path) {
-  std::wstring head = path, tail;
-  for (;;) {
-    std::vector<wchar_t> out(32768);
-    DWORD length = GetShortPathNameW(head.c_str(), out.data(), static_cast<DWORD>(out.size()));
-    if (length > 0 && length < out.size()) return std::wstring(out.data(), length) + tail;
-    size_t cut = head.find_last_of(L"\\/");
-    if (cut == std::wstring::npos || cut == 0) return path;
-    tail = head.substr(cut) + tail;
-    head.erase(cut);
-  }
-}
-
 // In the ANSI code page with no best-fit look-alike ("\u0141\u00f3d\u017a" is
-// not "L\u00f3dz", another folder). A path the code page cannot hold comes
-// by its short form, which names the same folder, as file names found do;
-// without one it keeps the default characters, and opening it fails rather
-// than reaching another folder.
+// not "L\u00f3dz", another folder), as the checker takes its paths.
 std::string Spell(const std::string& text, Spelling spelling) {
-  if (spelling == Spelling::kUtf8) return text;
-  const std::wstring wide = Wide(text);
-  bool lossy = false;
-  std::string ansi = os::WideToNarrow(wide.c_str(), GetACP(), &lossy);
-  if (!lossy) return ansi;
-  bool shortLossy = false;
-  std::string shortened = os::WideToNarrow(ShortPath(wide).c_str(), GetACP(), &shortLossy);
-  return shortLossy ? ansi : shortened;
+  return spelling == Spelling::kUtf8 ? text : os::AnsiPath(Wide(text));
 }
 
 }  // namespace

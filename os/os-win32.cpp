@@ -36,6 +36,34 @@ std::string WideToNarrow(const wchar_t* text, unsigned codePage, bool* lossy) {
   return out;
 }
 
+namespace {
+
+// `path` by its short form, as far as it exists (exe.xml may not yet).
+std::wstring ShortPath(const std::wstring& path) {
+  std::wstring head = path, tail;
+  for (;;) {
+    std::vector<wchar_t> out(32768);
+    DWORD length = GetShortPathNameW(head.c_str(), out.data(), static_cast<DWORD>(out.size()));
+    if (length > 0 && length < out.size()) return std::wstring(out.data(), length) + tail;
+    size_t cut = head.find_last_of(L"\\/");
+    if (cut == std::wstring::npos || cut == 0) return path;
+    tail = head.substr(cut) + tail;
+    head.erase(cut);
+  }
+}
+
+}  // namespace
+
+// As file names found are given: the short form names the same file.
+std::string AnsiPath(const std::wstring& path) {
+  bool lossy = false;
+  std::string ansi = WideToNarrow(path.c_str(), GetACP(), &lossy);
+  if (!lossy) return ansi;
+  bool shortLossy = false;
+  std::string shortened = WideToNarrow(ShortPath(path).c_str(), GetACP(), &shortLossy);
+  return shortLossy ? ansi : shortened;
+}
+
 struct FindState {
   HANDLE handle;
   WIN32_FIND_DATAW data;

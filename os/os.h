@@ -37,6 +37,12 @@ std::wstring NarrowToWide(const std::string& text);
 /// character has no form in it (and became the default character, or, in
 /// UTF-8, made the whole text empty).
 std::string WideToNarrow(const wchar_t* text, unsigned codePage, bool* lossy);
+
+/// A path in the ANSI code page, as the C library opens it: no best-fit
+/// look-alike (another file, maybe); where the code page cannot hold it, its
+/// short form as far as the path exists; failing that, with the default
+/// characters, which open nothing.
+std::string AnsiPath(const std::wstring& path);
 #endif
 
 /// Turns a program path ("a\\b.xml") into one the C library can open.
