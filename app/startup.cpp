@@ -57,11 +57,11 @@ bool LoadFoundPlacementFiles() {
 }
 
 int RunBrindlewick() {
-  // The simulator starts one copy through exe.xml; one more, double-clicked,
-  // would place every object a second time.
   // A console shared with a command prompt is the prompt's: its window, its
   // settings. Only a console of the program's own is set up and hidden.
   const bool ownConsole = consoleCalls.processCount() == 1;
+  // The simulator starts one copy through exe.xml; one more, double-clicked,
+  // would place every object a second time.
   if (!claimFolder()) {
     return EndUnconnected("Brindlewick is already running in this folder; this copy ends.\n",
                           ownConsole);
