@@ -81,6 +81,9 @@ std::string WhyUnusable(const Attempt& attempt) {
       return "its SimConnect.dll, or a DLL it needs, is missing";
     case 193:  // ERROR_BAD_EXE_FORMAT
       return "its SimConnect.dll is not a DLL for this system";
+    case 14001:  // ERROR_SXS_CANT_GEN_ACTCTX: what the DLL's own manifest names
+      return "an assembly its SimConnect.dll needs (such as the Visual C++ 2005 runtime) is "
+             "missing";
   }
   return "its SimConnect.dll does not load (error " + std::to_string(attempt.loadError) + ")";
 }

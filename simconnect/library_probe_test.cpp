@@ -12,7 +12,8 @@ namespace {
 using namespace simconnect_probe;
 
 // The machine: what each installed version's DLL exports ("" = all of ours,
-// "-Name" = all but that one, "broken" = does not load).
+// "-Name" = all but that one, "broken" = does not load, "no runtime" = does
+// not load for want of the assembly its own manifest names).
 std::map<std::string, std::string> installed;
 std::string tried;                // the versions asked for, in order
 int contexts = 0, libraries = 0;  // held now
@@ -39,8 +40,9 @@ const Calls kFakeCalls = {
     [](uintptr_t cookie) { active = cookie == 7 ? -1 : active; },
     // Without an active context the load would find no SimConnect.dll.
     [](unsigned long* error) -> void* {
-      *error = active < 0 ? 126 : 193;
-      if (active < 0 || installed[kVersions[active]] == "broken") return nullptr;
+      const std::string kind = active < 0 ? "" : installed[kVersions[active]];
+      *error = active < 0 ? 126 : kind == "no runtime" ? 14001 : 193;
+      if (active < 0 || kind == "broken" || kind == "no runtime") return nullptr;
       ++libraries;
       return &fakes[active];
     },
@@ -86,6 +88,11 @@ TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
        "",
        "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
        "10.0.62614.0 its SimConnect.dll is not a DLL for this system"},
+      {{{"10.0.61259.0", "no runtime"}},
+       "",
+       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
+       "10.0.61259.0 an assembly its SimConnect.dll needs (such as the Visual C++ 2005 runtime) "
+       "is missing"},
       {{}, "", "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
   };
   for (const auto& c : cases) {
