@@ -101,6 +101,7 @@ int WatchAndCheck(const CheckOptions& options, const std::function<int()>& check
     // Taken before the check, so that a save during it is seen after it.
     std::string state = WatchedState(options);
     out << (first ? "" : "\n") << "--- " << Now() << " ---\n";
+    out.flush();  // the author sees that a check runs
     result = check();
     if (first) {
       out << "Watching "
