@@ -51,7 +51,8 @@ def start(work, *paths):
 
     def read():
         for line in checker.stdout:
-            lines.put(line.rstrip("\r\n"))
+            if not line.startswith("No simulator found"):  # Windows looks for one
+                lines.put(line.rstrip("\r\n"))
         lines.put(None)
 
     threading.Thread(target=read, daemon=True).start()

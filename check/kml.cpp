@@ -94,6 +94,8 @@ bool WriteWholeFile(const std::string& path, const std::string& text, std::strin
   // A symbolic link stays and its target gets the text.
   std::string target;
   if (!setup_os::WrittenPath(watch_os::Utf8Path(path), &target, problem)) return false;
+  std::string old, unread;
+  if (setup_os::ReadFile(target, &old, &unread) && old == text) return true;
   std::string created;
   if (!setup_os::WriteNew(target, text, &created, problem)) {
     if (!created.empty()) setup_os::RemoveFile(created);

@@ -21,7 +21,9 @@ std::string KmlText(const std::vector<CheckedEntry>& entries, const std::string&
                     size_t* placemarks);
 
 /// Writes `text` to `path` whole or not at all: into a new file beside it,
-/// then put in its place. False with the system's reason in `problem`.
+/// then put in its place. A file that already holds `text` is left as it is
+/// (a watched folder does not see a save). False with the system's reason in
+/// `problem`.
 bool WriteWholeFile(const std::string& path, const std::string& text, std::string* problem);
 
 #endif  // BRINDLEWICK_CHECK_KML_H_
