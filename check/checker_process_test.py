@@ -6,7 +6,7 @@ import os
 import subprocess
 import sys
 import tempfile
-import xml.parsers.expat
+from xml.etree import ElementTree
 
 checker = os.path.abspath(sys.argv[1])
 
@@ -78,37 +78,17 @@ KML_CASES = [
 
 def read_kml(path):
     """The KML as [(folder name, [(name, description, (altitudeMode, coordinates))])]."""
-    folders, stack, text = [], [], []
-    parser = xml.parsers.expat.ParserCreate(namespace_separator=" ")
+    k = "{%s}" % KML
+    document = ElementTree.parse(path).getroot().find(k + "Document")  # expat underneath
 
-    def start(tag, attributes):
-        stack.append(tag)
-        text.clear()
-        if stack[-2:] == [KML + " Document", KML + " Folder"]:
-            folders.append(["", []])
-        elif tag == KML + " Placemark":
-            folders[-1][1].append(["", "", None])
+    def point(mark):
+        p = mark.find(k + "Point")
+        return None if p is None else (p.findtext(k + "altitudeMode"),
+                                       p.findtext(k + "coordinates"))
 
-    def end(tag):
-        value = "".join(text)
-        name = tag.split(" ")[-1]
-        assert tag.startswith(KML + " "), tag
-        if stack[-2:-1] == [KML + " Folder"] and name == "name":
-            folders[-1][0] = value
-        elif stack[-2:-1] == [KML + " Placemark"] and name in ("name", "description"):
-            folders[-1][1][-1][name == "description"] = value
-        elif name == "altitudeMode":
-            folders[-1][1][-1][2] = value
-        elif name == "coordinates":
-            folders[-1][1][-1][2] = (folders[-1][1][-1][2], value)
-        stack.pop()
-        text.clear()
-
-    parser.StartElementHandler, parser.EndElementHandler = start, end
-    parser.CharacterDataHandler = text.append
-    with open(path, "rb") as f:
-        parser.Parse(f.read(), True)
-    return [(name, [tuple(p) for p in marks]) for name, marks in folders]
+    return [(f.findtext(k + "name"), [(m.findtext(k + "name"), m.findtext(k + "description"),
+                                       point(m)) for m in f.findall(k + "Placemark")])
+            for f in document.findall(k + "Folder")]
 
 
 
