@@ -1,8 +1,8 @@
 #include "check/checker.h"
 
 #include "check/check_run.h"
-#include "check/folder_check.h"
 #include "check/file_check.h"
+#include "check/folder_check.h"
 #include "check/geojson.h"
 #include "check/kml.h"
 #include "check/map_points.h"
@@ -34,8 +34,8 @@ void CheckFiles(const std::vector<std::string>& files, CheckRun* run) {
 
 bool WriteKml(const CheckOptions& options, CheckRun* run, std::ostream& out) {
   size_t placemarks = 0;
-  std::string name = "Brindlewick: " +
-                     (options.files.empty() ? FileNameText(options.folder) : "placement files");
+  std::string name =
+      "Brindlewick: " + (options.files.empty() ? FileNameText(options.folder) : "placement files");
   std::string text = KmlText(run->entries, name, &placemarks);
   std::string problem;
   if (!WriteWholeFile(options.kmlPath, text, &problem)) {
@@ -99,7 +99,8 @@ int RunChecker(const std::vector<std::string>& args, std::ostream& out, std::ost
       err << "brindlewick-check: " << problem << "\n" << kCheckUsage;
       return kCheckCannotRun;
     }
-    return WatchAndCheck(options, [&] { return CheckOnce(options, out); }, out);
+    return WatchAndCheck(
+        options, [&] { return CheckOnce(options, out); }, out);
   }
   return CheckOnce(options, out);
 }

@@ -170,7 +170,8 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
     }
   }
   if (options->named.size() > 1 && !options->watch) {
-    *problem = "only one FOLDER, please (got " + options->named[0] + " and " + options->named[1] + ")";
+    *problem =
+        "only one FOLDER, please (got " + options->named[0] + " and " + options->named[1] + ")";
     return false;
   }
   if (!options->simFolder.empty() && !options->titlesFile.empty()) {

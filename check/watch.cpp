@@ -68,8 +68,7 @@ bool SortOutWatched(CheckOptions* options, std::string* problem) {
   if (named.size() == 1 && !NamesFile(named[0])) return true;
   for (const std::string& path : named) {
     if (IsFolder(path)) {
-      *problem = "--watch takes one FOLDER or placement FILEs, not both (" + path +
-                 " is a folder)";
+      *problem = "--watch takes one FOLDER or placement FILEs, not both (" + path + " is a folder)";
       return false;
     }
   }
@@ -105,8 +104,9 @@ int WatchAndCheck(const CheckOptions& options, const std::function<int()>& check
     result = check();
     if (first) {
       out << "Watching "
-          << (options.files.empty() ? options.folder
-                                    : options.files.size() == 1 ? options.files[0] : "the files")
+          << (options.files.empty()       ? options.folder
+              : options.files.size() == 1 ? options.files[0]
+                                          : "the files")
           << " for changes; Ctrl+C stops.\n";
     }
     out.flush();

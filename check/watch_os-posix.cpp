@@ -1,7 +1,7 @@
-#include "check/watch_os.h"
-
 #include <signal.h>
 #include <sys/stat.h>
+
+#include "check/watch_os.h"
 
 namespace watch_os {
 

@@ -1,7 +1,6 @@
-#include "check/watch_os.h"
-
 #include <windows.h>
 
+#include "check/watch_os.h"
 #include "os/os.h"
 #include "os/wide_text-win32.h"
 
@@ -25,11 +24,13 @@ bool Interrupted() { return InterlockedCompareExchange(&interrupted, 0, 0) != 0;
 
 std::string FileStamp(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(os::NarrowToWide(path).c_str(), GetFileExInfoStandard, &data)) return "";
+  if (!GetFileAttributesExW(os::NarrowToWide(path).c_str(), GetFileExInfoStandard, &data))
+    return "";
   // Last write time in 100 ns steps: a save a second after another differs.
   return std::to_string(data.dwFileAttributes) + " " + std::to_string(data.nFileSizeHigh) + ":" +
-         std::to_string(data.nFileSizeLow) + " " + std::to_string(data.ftLastWriteTime.dwHighDateTime) +
-         ":" + std::to_string(data.ftLastWriteTime.dwLowDateTime) + " " +
+         std::to_string(data.nFileSizeLow) + " " +
+         std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+         std::to_string(data.ftLastWriteTime.dwLowDateTime) + " " +
          std::to_string(data.ftCreationTime.dwHighDateTime) + ":" +
          std::to_string(data.ftCreationTime.dwLowDateTime);
 }
