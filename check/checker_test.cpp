@@ -223,6 +223,9 @@ std::vector<Case> Cases() {
       {"TwoFolders", {}, {"A", "B"}, 2, "", "only one FOLDER, please (got A and B)"},
       {"GeoJsonWithoutFile", {}, {"A", "--geojson"}, 2, "", "--geojson needs a FILE"},
       {"GeoJsonEmptyFile", {}, {"--geojson="}, 2, "", "--geojson needs a FILE"},
+      {"KmlWithoutFile", {}, {"--kml"}, 2, "", "--kml needs a value"},
+      {"WatchFolderAndFile", {{"F/a.xml", Entry("A", kHere)}}, {"--watch", "F/a.xml", "F"}, 2, "",
+       "--watch takes one FOLDER or placement FILEs, not both (F is a folder)"},
 #if !defined(_WIN32)
       // Names as the system gives them: not UTF-8, or with a backslash in them.
       {"NarrowFolderName", {{"F\xe9/a.xml", Entry("A", kHere)}}, {"F\xe9"}, 0, kClean, ""},

@@ -5,17 +5,9 @@
 
 #include <fstream>
 
-#include "check/text_encoding.h"
-#include "season/season_codes.h"
+#include "check/map_points.h"
 
 namespace {
-
-// The names of files are in the system's encoding, UTF-8 on most systems and
-// close to ISO-8859-1 on Windows.
-std::string FileNameText(const std::string& name) {
-  std::string strict = Utf8Text(name, true);
-  return strict == name ? name : Utf8Text(name, false);
-}
 
 // JSON has no NaN or infinity; a point without a usable position has none.
 std::string Geometry(const CheckedEntry& entry) {
@@ -26,10 +18,9 @@ std::string Geometry(const CheckedEntry& entry) {
 
 std::string Titles(const CheckedEntry& entry, SeasonCode season) {
   std::string list = "[";
-  for (size_t v = 0; v < entry.types.size(); ++v) {
-    if (ParseSeasonCode(entry.types[v]) != season) continue;
+  for (const std::string& title : SeasonTitles(entry, season)) {
     if (list.size() > 1) list += ", ";
-    list += JsonString(Utf8Text(entry.titles[v], entry.utf8));
+    list += JsonString(title);
   }
   return list + "]";
 }
@@ -72,21 +63,16 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string GeoJsonText(const std::vector<CheckedEntry>& entries) {
-  static const struct {
-    SeasonCode season;
-    const char* key;
-  } kSeasons[] = {
-      {Summer, "SU"}, {Fall, "FA"}, {Winter, "WI"}, {HardWinter, "HW"}, {Spring, "Spring"}};
   std::string out = "{\"type\": \"FeatureCollection\", \"features\": [";
   for (size_t i = 0; i < entries.size(); ++i) {
     const CheckedEntry& entry = entries[i];
     out += i ? ",\n" : "\n";
     out += "  {\"type\": \"Feature\", \"geometry\": " + Geometry(entry) + ",\n";
-    out += "   \"properties\": {\"Dir\": " + JsonString(Utf8Text(entry.dir, entry.utf8)) +
+    out += "   \"properties\": {\"Dir\": " + JsonString(DirText(entry)) +
            ", \"file\": " + JsonString(FileNameText(entry.file)) +
            ", \"line\": " + std::to_string(entry.line);
     if (isfinite(entry.altitude)) out += ", \"Alt\": " + FormatNumber(entry.altitude);
-    for (const auto& s : kSeasons) {
+    for (const MapSeason& s : kMapSeasons) {
       out += ", \"" + std::string(s.key) + "\": " + Titles(entry, s.season);
     }
     if (!entry.notInstalled.empty()) out += ", \"notInstalled\": " + NotInstalled(entry);

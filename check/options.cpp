@@ -3,13 +3,17 @@
 #include <string.h>
 
 const char kCheckUsage[] =
-    "usage: brindlewick-check [--preview] [--geojson FILE]\n"
-    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE] [FOLDER]\n"
+    "usage: brindlewick-check [--preview] [--geojson FILE] [--kml FILE]\n"
+    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE]\n"
+    "                         [--watch] [FOLDER]\n"
+    "       brindlewick-check --watch [options] FILE...\n"
     "       brindlewick-check --help\n";
 
 const char kCheckHelp[] =
-    "usage: brindlewick-check [--preview] [--geojson FILE]\n"
-    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE] [FOLDER]\n"
+    "usage: brindlewick-check [--preview] [--geojson FILE] [--kml FILE]\n"
+    "                         [--sim FOLDER [--fsx-cfg FILE] | --titles FILE]\n"
+    "                         [--watch] [FOLDER]\n"
+    "       brindlewick-check --watch [options] FILE...\n"
     "\n"
     "Checks the placement files of FOLDER as Brindlewick reads them: the same\n"
     "files (\"*.xml\", any case) in the same order, with the same rules. FOLDER\n"
@@ -70,18 +74,30 @@ const char kCheckHelp[] =
     "                  one point per entry at [Lon, Lat], with the properties\n"
     "                  Dir, file, line, Alt and the titles per season (SU, FA,\n"
     "                  WI, HW, Spring); open it in any map tool\n"
+    "  --kml FILE      write the entries to FILE as KML for Google Earth: one\n"
+    "                  folder per season (summer, fall, winter, hard winter,\n"
+    "                  spring; one shown at a time), in each a placemark per\n"
+    "                  entry with an object in that season, named by its Dir,\n"
+    "                  its titles, file and line in the description, on the\n"
+    "                  ground at Lon, Lat; the file is replaced whole\n"
     "  --sim FOLDER    check the titles against the simulator installed in FOLDER\n"
     "                  (the folder holding fsx.exe)\n"
     "  --fsx-cfg FILE  with --sim: the fsx.cfg naming the object folders\n"
     "                  (default: the user's, on Windows; else the six above)\n"
     "  --titles FILE   check the titles against FILE, one title per line\n"
+    "  --watch         check again on every save: when a placement file of\n"
+    "                  FOLDER (or one of the FILEs named) is added, changed,\n"
+    "                  removed or renamed and then left alone for 300 ms, the\n"
+    "                  new result is printed under the time; Ctrl+C ends it\n"
+    "                  with the last result's exit code. With FILEs, only those\n"
+    "                  files are checked, in the order given\n"
     "  --help          this text\n"
     "\n"
     "All output goes to standard output; only a wrong command line is reported\n"
     "on standard error.\n"
     "\n"
     "Exit code: 0 without errors, 1 with errors, 2 when the folder cannot be\n"
-    "read, the GeoJSON file cannot be written, the --sim folder or --titles\n"
+    "read, the GeoJSON or KML file cannot be written, the --sim folder or --titles\n"
     "file cannot be read or the command line is wrong.\n";
 
 namespace {
@@ -95,7 +111,8 @@ int TakeValueOption(const std::vector<std::string>& args, size_t* i, CheckOption
     std::string CheckOptions::*value;
   } kOptions[] = {{"--sim", &CheckOptions::simFolder},
                   {"--fsx-cfg", &CheckOptions::fsxCfg},
-                  {"--titles", &CheckOptions::titlesFile}};
+                  {"--titles", &CheckOptions::titlesFile},
+                  {"--kml", &CheckOptions::kmlPath}};
   const std::string& arg = args[*i];
   for (const auto& option : kOptions) {
     size_t length = strlen(option.name);
@@ -116,7 +133,6 @@ int TakeValueOption(const std::vector<std::string>& args, size_t* i, CheckOption
 
 bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* options,
                        std::string* problem) {
-  bool folderGiven = false;
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -126,6 +142,8 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
       options->help = true;
     } else if (!optionsEnded && arg == "--preview") {
       options->preview = true;
+    } else if (!optionsEnded && arg == "--watch") {
+      options->watch = true;
     } else if (!optionsEnded && arg.compare(0, 9, "--geojson") == 0 &&
                (arg.size() == 9 || arg[9] == '=')) {
       // Both "--geojson FILE" and "--geojson=FILE".
@@ -146,13 +164,15 @@ bool ParseCheckOptions(const std::vector<std::string>& args, CheckOptions* optio
     } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
       *problem = "unknown option " + arg;
       return false;
-    } else if (folderGiven) {
-      *problem = "only one FOLDER, please (got " + options->folder + " and " + arg + ")";
-      return false;
     } else {
-      options->folder = arg;
-      folderGiven = true;
+      if (options->named.empty()) options->folder = arg;
+      options->named.push_back(arg);
     }
+  }
+  if (options->named.size() > 1 && !options->watch) {
+    *problem =
+        "only one FOLDER, please (got " + options->named[0] + " and " + options->named[1] + ")";
+    return false;
   }
   if (!options->simFolder.empty() && !options->titlesFile.empty()) {
     *problem = "give --sim or --titles, not both";

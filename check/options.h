@@ -14,6 +14,14 @@ struct CheckOptions {
   std::string fsxCfg;      // --fsx-cfg: its search folders from this fsx.cfg
   std::string titlesFile;  // --titles: check the titles against this list
   bool findSimulator = false;  // without --sim and --titles: the installed one
+
+  std::string kmlPath;  // --kml: the entries as KML, one folder per season
+  bool watch = false;   // --watch: check again on every save until Ctrl+C
+  /// Every FOLDER or FILE named, in order: more than one only with --watch,
+  /// which sorts them out (a FOLDER alone, or placement FILEs).
+  std::vector<std::string> named;
+  /// --watch FILE...: the placement files checked instead of a folder.
+  std::vector<std::string> files;
 };
 
 /// Reads the arguments (without the program name). On a mistake returns false
