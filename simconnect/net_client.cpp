@@ -215,4 +215,12 @@ HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT
   return Send(connection);
 }
 
+// No packet of its own: the library remembers the number it gave last.
+HRESULT SIMCONNECT_CALL SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID) {
+  Connection* connection = Find(hSimConnect);
+  if (connection == nullptr || pdwSendID == nullptr) return E_FAIL;
+  *pdwSendID = connection->lastSendId;
+  return S_OK;
+}
+
 }  // extern "C"
