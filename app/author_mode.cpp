@@ -94,11 +94,13 @@ void ReadPlacementFilesAgain() {
   ClearWorkingSet();
   foundFiles.clear();
   ScanPlacementFiles();
-  bool debug = !foundFiles.empty() && LoadFoundPlacementFiles();
+  // A last file that cannot be read, or none at all, is a save half done:
+  // only a last file read without Debug ends author mode.
+  bool ends = !foundFiles.empty() && !LoadFoundPlacementFiles() && !lastLoadFailed;
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
   printf("\nFSX SimObject Creation History:\n");
   SwitchSeason();
-  if (!debug) {
+  if (ends) {
     printf("\nThe last placement file has no Debug now: Brindlewick stops watching the files");
     authorMode = false;
     // The console stays as it is; a season shown by key gives way to the month.
@@ -130,6 +132,9 @@ void AuthorModePass() {
     changePending = false;
     ReadPlacementFilesAgain();
   }
+  // Lines start with their break, so a buffered log would hold back the
+  // last one; the author reads it as it happens.
+  fflush(stdout);
 }
 
 void StopAuthorMode() {

@@ -20,6 +20,7 @@ std::vector<double> allEntryAltitudes;
 std::vector<int32_t> allVariantCounts;
 std::vector<int> allVariantLines;
 std::vector<VariantSource> variantSources;
+bool lastLoadFailed = false;
 
 namespace {
 
@@ -308,6 +309,7 @@ static bool LoadPlacementFileAt(const char* path, const std::string& nativePath)
   PlacementParse parse;
   // The C library opens a folder for reading on some systems; it is no file.
   if (!os::IsDirectory(nativePath)) parse = ParsePlacementFile(nativePath, &document);
+  lastLoadFailed = !parse.loaded;
   if (!parse.loaded) {
     printf("Failed to load file \"%s\"\n", path);
     return false;

@@ -49,6 +49,9 @@ bool FindVariantSource(size_t variant, std::string* file, int* line);
 /// backslashes; it is printed as given.
 bool LoadPlacementFile(const char* path);
 
+/// True when the last LoadPlacementFile call could not load its file.
+extern bool lastLoadFailed;
+
 /// The same for `name`, as the directory search found it, in `folder`, a
 /// program path ending in a backslash.
 bool LoadPlacementFile(const std::string& folder, const std::string& name);
