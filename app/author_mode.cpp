@@ -16,8 +16,8 @@
 #include "sim/connection.h"
 
 bool authorMode = false;
-AuthorCalls authorCalls = {os::StartFolderWatch, os::FolderChanged, os::StopFolderWatch,
-                           os::StartConsoleKeys, os::ReadConsoleKey, os::StopConsoleKeys,
+AuthorCalls authorCalls = {os::StartFolderWatch,     os::FolderChanged,  os::StopFolderWatch,
+                           os::StartConsoleKeys,     os::ReadConsoleKey, os::StopConsoleKeys,
                            os::MonotonicMilliseconds};
 
 namespace {
@@ -67,13 +67,32 @@ void ShowSeason(SeasonCode season) {
 
 void OnKey(int key) {
   switch (key) {
-    case 'S': case 's': ShowSeason(Summer); break;
-    case 'F': case 'f': ShowSeason(Fall); break;
-    case 'W': case 'w': ShowSeason(Winter); break;
-    case 'H': case 'h': ShowSeason(HardWinter); break;
-    case 'P': case 'p': ShowSeason(Spring); break;
-    case 'A': case 'a': FollowMonth(); break;
-    default: break;
+    case 'S':
+    case 's':
+      ShowSeason(Summer);
+      break;
+    case 'F':
+    case 'f':
+      ShowSeason(Fall);
+      break;
+    case 'W':
+    case 'w':
+      ShowSeason(Winter);
+      break;
+    case 'H':
+    case 'h':
+      ShowSeason(HardWinter);
+      break;
+    case 'P':
+    case 'p':
+      ShowSeason(Spring);
+      break;
+    case 'A':
+    case 'a':
+      FollowMonth();
+      break;
+    default:
+      break;
   }
 }
 
@@ -194,9 +213,7 @@ void ReportRefusedCreation(const std::string& title, const std::string& file, in
   printf("\ncheck the title with brindlewick-check --sim");
 }
 
-void ReportPlacementFilesChanged() {
-  printf("\n\nPlacement files changed: reading them again\n");
-}
+void ReportPlacementFilesChanged() { printf("\n\nPlacement files changed: reading them again\n"); }
 
 void ResetAuthorModeForTesting() {
   StopAuthorMode();
@@ -208,7 +225,7 @@ void ResetAuthorModeForTesting() {
   lastLook = 0;
   reading = 0;
   unanswered.clear();
-  authorCalls = {os::StartFolderWatch, os::FolderChanged, os::StopFolderWatch,
-                 os::StartConsoleKeys, os::ReadConsoleKey, os::StopConsoleKeys,
+  authorCalls = {os::StartFolderWatch,     os::FolderChanged,  os::StopFolderWatch,
+                 os::StartConsoleKeys,     os::ReadConsoleKey, os::StopConsoleKeys,
                  os::MonotonicMilliseconds};
 }

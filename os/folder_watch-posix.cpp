@@ -36,7 +36,8 @@ bool FolderChanged(FolderWatch* watch) {
     ssize_t count = read(watch->descriptor, buffer, sizeof buffer);
     if (count <= 0) break;  // EAGAIN: nothing more waiting
     for (ssize_t at = 0; at < count;) {
-      const struct inotify_event* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+      const struct inotify_event* event =
+          reinterpret_cast<const struct inotify_event*>(buffer + at);
       // The folder itself gone or moved, or events lost: read everything again.
       if (event->mask & (IN_Q_OVERFLOW | IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
         changed = true;

@@ -32,7 +32,8 @@ bool NamesPlacementFile(const FILE_NOTIFY_INFORMATION* info) {
   size_t n = wide.size();
   if (n < 4) return false;
   std::string tail;
-  for (size_t i = n - 4; i < n; ++i) tail.push_back(wide[i] < 128 ? static_cast<char>(wide[i]) : '?');
+  for (size_t i = n - 4; i < n; ++i)
+    tail.push_back(wide[i] < 128 ? static_cast<char>(wide[i]) : '?');
   return IsPlacementName(tail);
 }
 
@@ -40,10 +41,9 @@ bool NamesPlacementFile(const FILE_NOTIFY_INFORMATION* info) {
 
 FolderWatch* StartFolderWatch(const std::string& nativeFolder) {
   std::wstring path = NarrowToWide(nativeFolder);
-  HANDLE folder = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
-                              nullptr);
+  HANDLE folder = CreateFileW(
+      path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
   if (folder == INVALID_HANDLE_VALUE) return nullptr;
   FolderWatch* watch = new FolderWatch;
   watch->folder = folder;
