@@ -40,6 +40,8 @@ bool previewHolds = false;
 bool changePending = false;
 unsigned lastChange = 0;
 unsigned lastLook = 0;
+unsigned lastTry = 0;
+const unsigned kRetryMs = 1000;
 unsigned reading = 0;  // how often the files were read again
 os::FolderWatch* watch = nullptr;
 // Unanswered creations by request ID, oldest first: the simulator answers
@@ -100,6 +102,10 @@ void OnKey(int key) {
 // first, and the current season's of the new set are asked for.
 void ReadPlacementFilesAgain() {
   ReportPlacementFilesChanged();
+  // A new watch before reading, so a save made meanwhile counts; the old one
+  // may follow a folder that was moved away, or one removed.
+  authorCalls.stopWatch(watch);
+  watch = authorCalls.startWatch(os::NativePath(kPlacementFolder));
   ObjectIdTable& slots = *objectIds;
   for (size_t i = 0; i < slots.size(); ++i) {
     if (slots[i] == 0) continue;
@@ -138,10 +144,20 @@ void AuthorModePass() {
     started = true;
     watch = authorCalls.startWatch(os::NativePath(kPlacementFolder));
     keys = authorCalls.startKeys();
-    lastLook = now;
+    lastLook = lastTry = now;
   }
   if (now - lastLook < kLookMs) return;
   lastLook = now;
+  // A folder removed is watched again once it is back, and read then; once a
+  // second, as a folder that cannot be watched at all would cost each try.
+  if (!watch && now - lastTry >= kRetryMs) {
+    lastTry = now;
+    watch = authorCalls.startWatch(os::NativePath(kPlacementFolder));
+    if (watch) {
+      changePending = true;
+      lastChange = now;
+    }
+  }
   for (int key; keys && !quitRequested && (key = authorCalls.readKey()) != 0;) OnKey(key);
   if (authorCalls.folderChanged(watch)) {
     changePending = true;
@@ -223,6 +239,7 @@ void ResetAuthorModeForTesting() {
   previewHolds = false;
   lastChange = 0;
   lastLook = 0;
+  lastTry = 0;
   reading = 0;
   unanswered.clear();
   authorCalls = {os::StartFolderWatch,     os::FolderChanged,  os::StopFolderWatch,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <utility>
 
 #include "app/startup.h"
 #include "placement/discovery.h"

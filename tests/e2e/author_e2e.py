@@ -168,6 +168,18 @@ def author_run(args, faults):
         quiet(work, settle + 0.8)
         expect("saves faster than a reload")
 
+        # The whole folder moved away (nothing stands), then back (watched and read again).
+        (work / FOLDER).rename(work / "away")
+        quiet(work, settle + 0.8)
+        got = standing(work / "transcript.jsonl")
+        print("%s the folder moved away: %d objects" % ("FAIL" if got else "ok  ", len(got)))
+        if got:
+            faults.append("the folder moved away: %s still stand" % got)
+        (work / "away").rename(work / FOLDER)
+        time.sleep(1.2)  # the folder is looked for once a second
+        quiet(work, settle + 0.8)
+        expect("the folder back")
+
         files["D.xml"] = placement(entry("Yard", (1, 2, 3), "SU " + REFUSED))
         save(work, "D.xml", files["D.xml"])
         quiet(work, settle + 0.8)
