@@ -16,9 +16,11 @@
 #include "sim/connection.h"
 
 bool authorMode = false;
-AuthorCalls authorCalls = {os::StartFolderWatch,     os::FolderChanged,  os::StopFolderWatch,
-                           os::StartConsoleKeys,     os::ReadConsoleKey, os::StopConsoleKeys,
-                           os::MonotonicMilliseconds};
+// The system's own calls, where tests have not put doubles.
+static const AuthorCalls kSystemCalls = {
+    os::StartFolderWatch, os::FolderChanged,  os::StopFolderWatch, os::IsDirectory,
+    os::StartConsoleKeys, os::ReadConsoleKey, os::StopConsoleKeys, os::MonotonicMilliseconds};
+AuthorCalls authorCalls = kSystemCalls;
 
 namespace {
 
@@ -148,14 +150,21 @@ void AuthorModePass() {
   }
   if (now - lastLook < kLookMs) return;
   lastLook = now;
-  // A folder removed is watched again once it is back, and read then; once a
-  // second, as a folder that cannot be watched at all would cost each try.
-  if (!watch && now - lastTry >= kRetryMs) {
+  // Once a second: a folder moved away counts as a change (on Windows its
+  // handle never reports its own rename), and a folder removed is watched
+  // again once it is back, and read then. Not at each look, as a folder that
+  // cannot be watched at all would cost each try.
+  if (now - lastTry >= kRetryMs) {
     lastTry = now;
-    watch = authorCalls.startWatch(os::NativePath(kPlacementFolder));
-    if (watch) {
+    if (watch && !authorCalls.folderExists(os::NativePath(kPlacementFolder))) {
       changePending = true;
       lastChange = now;
+    } else if (!watch) {
+      watch = authorCalls.startWatch(os::NativePath(kPlacementFolder));
+      if (watch) {
+        changePending = true;
+        lastChange = now;
+      }
     }
   }
   for (int key; keys && !quitRequested && (key = authorCalls.readKey()) != 0;) OnKey(key);
@@ -242,7 +251,5 @@ void ResetAuthorModeForTesting() {
   lastTry = 0;
   reading = 0;
   unanswered.clear();
-  authorCalls = {os::StartFolderWatch,     os::FolderChanged,  os::StopFolderWatch,
-                 os::StartConsoleKeys,     os::ReadConsoleKey, os::StopConsoleKeys,
-                 os::MonotonicMilliseconds};
+  authorCalls = kSystemCalls;
 }

@@ -24,12 +24,13 @@ const unsigned kQuietMs = 300;
 /// immediate, rarely enough that watching costs nothing next to the 1 ms poll.
 const unsigned kLookMs = 20;
 
-/// The operating-system calls of author mode (folder_watch.h, console_keys.h
-/// and the clock); tests put doubles in their place.
+/// The operating-system calls of author mode (folder_watch.h, console_keys.h,
+/// os.h's IsDirectory and clock); tests put doubles in their place.
 struct AuthorCalls {
   os::FolderWatch* (*startWatch)(const std::string& nativeFolder);
   bool (*folderChanged)(os::FolderWatch* watch);
   void (*stopWatch)(os::FolderWatch* watch);
+  bool (*folderExists)(const std::string& nativeFolder);
   bool (*startKeys)();
   int (*readKey)();
   void (*stopKeys)();

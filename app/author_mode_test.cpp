@@ -29,6 +29,7 @@ AuthorCalls Doubles() {
   return {[](const std::string&) { return reinterpret_cast<os::FolderWatch*>(1); },
           [](os::FolderWatch*) { return std::exchange(changed, false); },
           [](os::FolderWatch*) {},
+          [](const std::string&) { return true; },
           [] { return keysGiven; },
           [] {
             if (keys.empty()) return 0;
