@@ -1,5 +1,5 @@
 // SimConnect for systems without the simulator's own client library: the
-// eight calls speak the FSX SP2 protocol over TCP to the address that
+// calls speak the FSX SP2 protocol over TCP to the address that
 // SimConnect.cfg gives. No window messages or events are signalled; the
 // caller polls SimConnect_CallDispatch.
 #include <stdio.h>
