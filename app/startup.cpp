@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/author_mode.h"
 #include "os/os.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
@@ -76,7 +77,8 @@ int RunBrindlewick() {
   ScanPlacementFiles();
   if (!foundFiles.empty()) {
     // Only the last file decides whether the log stays on screen.
-    if (!LoadFoundPlacementFiles() && ownConsole) consoleCalls.hide();
+    authorMode = LoadFoundPlacementFiles();
+    if (!authorMode && ownConsole) consoleCalls.hide();
   }
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
 

@@ -18,6 +18,9 @@ std::vector<double> allEntryLatitudes;
 std::vector<double> allEntryLongitudes;
 std::vector<double> allEntryAltitudes;
 std::vector<int32_t> allVariantCounts;
+std::vector<int> allVariantLines;
+std::vector<VariantSource> variantSources;
+bool lastLoadFailed = false;
 
 namespace {
 
@@ -168,6 +171,7 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
       const char* type = current->Attribute("Type");
       allVariantTypes.push_back(type);
       allVariantTitles.push_back(current->Attribute("SimTitle"));
+      allVariantLines.push_back(current->Row());
       fputs("\n\tDetected Season: ", stdout);
       fputs(type, stdout);
     }
@@ -280,8 +284,23 @@ static bool LoadPlacementFileAt(const char* path, const std::string& nativePath)
 bool LoadPlacementFile(const char* path) { return LoadPlacementFileAt(path, os::NativePath(path)); }
 
 bool LoadPlacementFile(const std::string& folder, const std::string& name) {
+  size_t first = allVariantTitles.size();
   // The name is the system's own: a backslash in it is a letter, not a separator.
-  return LoadPlacementFileAt((folder + name).c_str(), os::NativePath(folder) + name);
+  bool debug = LoadPlacementFileAt((folder + name).c_str(), os::NativePath(folder) + name);
+  if (allVariantTitles.size() > first) variantSources.push_back({first, name});
+  return debug;
+}
+
+bool FindVariantSource(size_t variant, std::string* file, int* line) {
+  if (variant >= allVariantLines.size()) return false;
+  for (size_t i = variantSources.size(); i-- > 0;) {
+    if (variantSources[i].firstVariant <= variant) {
+      *file = variantSources[i].file;
+      *line = allVariantLines[variant];
+      return true;
+    }
+  }
+  return false;
 }
 
 static bool LoadPlacementFileAt(const char* path, const std::string& nativePath) {
@@ -290,6 +309,7 @@ static bool LoadPlacementFileAt(const char* path, const std::string& nativePath)
   PlacementParse parse;
   // The C library opens a folder for reading on some systems; it is no file.
   if (!os::IsDirectory(nativePath)) parse = ParsePlacementFile(nativePath, &document);
+  lastLoadFailed = !parse.loaded;
   if (!parse.loaded) {
     printf("Failed to load file \"%s\"\n", path);
     return false;
@@ -297,7 +317,11 @@ static bool LoadPlacementFileAt(const char* path, const std::string& nativePath)
   return ReadPlacementDocument(document, parse);
 }
 
-void ClearWorkingSetForTesting() {
+void ClearWorkingSetForTesting() { ClearWorkingSet(); }
+
+void ClearWorkingSet() {
+  allVariantLines.clear();
+  variantSources.clear();
   allEntryDirs.clear();
   allVariantTypes.clear();
   allVariantTitles.clear();

@@ -30,10 +30,27 @@ extern std::vector<double> allEntryLongitudes;
 extern std::vector<double> allEntryAltitudes;
 extern std::vector<int32_t> allVariantCounts;
 
+/// Where each variant of the working set was read, for messages to authors:
+/// the line of its Season element, and per file that added variants, the
+/// index of its first variant and its bare name, in loading order.
+extern std::vector<int> allVariantLines;
+struct VariantSource {
+  size_t firstVariant;
+  std::string file;
+};
+extern std::vector<VariantSource> variantSources;
+
+/// The file and line variant `variant` of the working set was read from;
+/// false when it has none.
+bool FindVariantSource(size_t variant, std::string* file, int* line);
+
 /// Loads one placement file, logs its entries and returns its debug flag
 /// (false whenever the file cannot be loaded). `path` is a program path with
 /// backslashes; it is printed as given.
 bool LoadPlacementFile(const char* path);
+
+/// True when the last LoadPlacementFile call could not load its file.
+extern bool lastLoadFailed;
 
 /// The same for `name`, as the directory search found it, in `folder`, a
 /// program path ending in a backslash.
@@ -96,7 +113,10 @@ std::vector<const TiXmlElement*> EntryElements(const TiXmlDocument& document);
 /// True when the document's first top-level node named "Debug" is an element.
 bool HasDebugFlag(const TiXmlDocument& document);
 
-/// Empties the working set; the program never does this, tests do.
+/// Empties the working set, for reading every file again.
+void ClearWorkingSet();
+
+/// The same; tests call it.
 void ClearWorkingSetForTesting();
 
 #endif  // BRINDLEWICK_PLACEMENT_LOADER_H_

@@ -1,5 +1,6 @@
 #include "season/season_switch.h"
 
+#include "app/author_mode.h"
 #include "placement/store.h"
 #include "season/season_codes.h"
 #include "sim/connection.h"
@@ -12,6 +13,7 @@ void SwitchSeason() {
   const PlacementStore& store = *placementStore;
   ObjectIdTable& slots = *objectIds;
   size_t variants = store.variantTitles.size();
+  NoteSeasonSwitch();
 
   // Only objects we created and have not yet asked to remove: ID 0 is the
   // user's own aircraft, and a removed object's ID may since belong to another.
@@ -39,6 +41,7 @@ void SwitchSeason() {
       SimConnect_AICreateSimulatedObject(
           simConnectHandle, store.variantTitles[v].c_str(), position,
           static_cast<SIMCONNECT_DATA_REQUEST_ID>(kFirstVariantRequest + v));
+      NoteCreationSent(v);
     }
     first += count;
   }

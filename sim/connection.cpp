@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "app/author_mode.h"
 #include "os/os.h"
 #include "placement/store.h"
 #include "season/season_switch.h"
@@ -37,6 +38,7 @@ void OnMonth(const SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE* reply) {
     SwitchSeason();
     printf("\nFSX SimObject Creation History:\n");
   } else if (reply->dwRequestID == REQUEST_MONTH_ON_START) {
+    if (SeasonPreviewHolds()) return;  // the author chose the season by key
     if (month == lastMonth) return;
     lastMonth = month;
     currentSeason = MonthToSeason(month);
@@ -50,6 +52,7 @@ void OnMonth(const SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE* reply) {
 void OnAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID* reply) {
   size_t variants = placementStore->variantTitles.size();
   if (reply->dwRequestID < kFirstVariantRequest) return;
+  if (TakeStaleObjectId(reply->dwRequestID, reply->dwObjectID)) return;
   size_t i = reply->dwRequestID - kFirstVariantRequest;
   if (i >= variants) return;
   // 0 is the user's own aircraft, never an object of ours: not to be removed.
@@ -68,6 +71,8 @@ void OnAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID* reply) {
 
 DWORD MinimumSize(DWORD id) {
   switch (id) {
+    case SIMCONNECT_RECV_ID_EXCEPTION:
+      return sizeof(SIMCONNECT_RECV_EXCEPTION);
     case SIMCONNECT_RECV_ID_EVENT:
       return sizeof(SIMCONNECT_RECV_EVENT);
     case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
@@ -113,6 +118,9 @@ void SIMCONNECT_CALL OnSimMessage(SIMCONNECT_RECV* data, DWORD size, void* /*con
     case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
       OnAssignedObjectId(static_cast<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID*>(data));
       break;
+    case SIMCONNECT_RECV_ID_EXCEPTION:
+      OnSimException(static_cast<SIMCONNECT_RECV_EXCEPTION*>(data));
+      break;
     default:
       break;
   }
@@ -148,8 +156,10 @@ ConnectionEnd RunSimConnection() {
         break;
       }
     }
+    AuthorModePass();
     os::SleepMilliseconds(1);
   }
+  StopAuthorMode();
   SimConnect_Close(simConnectHandle);
   if (!lost) return ConnectionEnd::kQuit;
   OnQuit();

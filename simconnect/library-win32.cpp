@@ -88,4 +88,8 @@ HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT
   return FORWARD(7, SimConnect_AIRemoveObject, hSimConnect, ObjectID, RequestID);
 }
 
+HRESULT SIMCONNECT_CALL SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID) {
+  return FORWARD(8, SimConnect_GetLastSentPacketID, hSimConnect, pdwSendID);
+}
+
 }  // extern "C"

@@ -18,6 +18,7 @@ const char* const kFunctions[kFunctionCount] = {
     "SimConnect_RequestDataOnSimObjectType",
     "SimConnect_AICreateSimulatedObject",
     "SimConnect_AIRemoveObject",
+    "SimConnect_GetLastSentPacketID",
 };
 
 Outcome TryVersion(const Calls& calls, int version, Library* library, Attempt* attempt) {

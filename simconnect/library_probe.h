@@ -17,7 +17,7 @@ const int kVersionCount = 12;
 extern const char* const kVersions[kVersionCount];
 
 /// Every function the program calls, as the DLL exports them.
-const int kFunctionCount = 8;
+const int kFunctionCount = 9;
 extern const char* const kFunctions[kFunctionCount];
 
 /// The loader's calls, in the shape of the Win32 ones.

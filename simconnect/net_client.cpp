@@ -1,5 +1,5 @@
 // SimConnect for systems without the simulator's own client library: the
-// eight calls speak the FSX SP2 protocol over TCP to the address that
+// calls speak the FSX SP2 protocol over TCP to the address that
 // SimConnect.cfg gives. No window messages or events are signalled; the
 // caller polls SimConnect_CallDispatch.
 #include <stdio.h>
@@ -215,6 +215,14 @@ HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT
   if (connection == nullptr) return E_FAIL;
   wire::EncodeAIRemoveObject(&connection->packet, ++connection->lastSendId, ObjectID, RequestID);
   return Send(connection);
+}
+
+// No packet of its own: the library remembers the number it gave last.
+HRESULT SIMCONNECT_CALL SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID) {
+  Connection* connection = Find(hSimConnect);
+  if (connection == nullptr || pdwSendID == nullptr) return E_FAIL;
+  *pdwSendID = connection->lastSendId;
+  return S_OK;
 }
 
 }  // extern "C"

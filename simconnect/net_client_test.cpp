@@ -142,6 +142,12 @@ TEST(NetClientTest, CallsGoOutByteForByte) {
   }
   // clang-format on
   EXPECT_EQ(peer.sent, expected);
+  // The last send ID, as exceptions name it; asking sends nothing.
+  DWORD last = 0;
+  EXPECT_EQ(SimConnect_GetLastSentPacketID(handle, &last), S_OK);
+  EXPECT_EQ(last, 6u);
+  EXPECT_EQ(peer.sent.size(), expected.size());
+  EXPECT_EQ(SimConnect_GetLastSentPacketID(nullptr, &last), E_FAIL);
 }
 
 // Messages pass whole however the reads cut them; those too short for their

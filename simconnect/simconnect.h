@@ -190,6 +190,8 @@ HRESULT SIMCONNECT_CALL SimConnect_AICreateSimulatedObject(HANDLE hSimConnect,
                                                            SIMCONNECT_DATA_REQUEST_ID RequestID);
 HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID ObjectID,
                                                   SIMCONNECT_DATA_REQUEST_ID RequestID);
+// The send ID of the last packet sent; exceptions name packets by it.
+HRESULT SIMCONNECT_CALL SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID);
 }
 
 #endif  // BRINDLEWICK_SIMCONNECT_SIMCONNECT_H_

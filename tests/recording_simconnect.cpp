@@ -97,4 +97,10 @@ HRESULT SIMCONNECT_CALL SimConnect_AICreateSimulatedObject(HANDLE h, const char*
 HRESULT SIMCONNECT_CALL SimConnect_AIRemoveObject(HANDLE h, DWORD object, DWORD request) {
   return Record("Remove ", Handle(h), " ", object, " ", request);
 }
+
+// Not recorded, as it sends nothing: each recorded call counts as one packet.
+HRESULT SIMCONNECT_CALL SimConnect_GetLastSentPacketID(HANDLE, DWORD* id) {
+  *id = static_cast<DWORD>(recording::script.calls.size());
+  return S_OK;
+}
 }

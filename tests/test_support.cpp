@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/author_mode.h"
 #include "app/startup.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
@@ -26,6 +27,7 @@ void ResetProgram() {
   delete objectIds;
   objectIds = nullptr;
   ResetConnectionStateForTesting();
+  ResetAuthorModeForTesting();
   recording::Reset();
 }
 

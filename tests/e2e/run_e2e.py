@@ -29,11 +29,13 @@ FIXED = {  # function, size and fields of every packet of a kind
     "AIRemoveObject": (44, 24, {})}
 
 
-def workdir(scenery=True):
+def workdir(scenery=True, pilot=False):
+    # A pilot's scenery has no Debug: the program is then not in author mode.
     work = pathlib.Path(tempfile.mkdtemp(prefix="brindlewick-e2e-"))
     if scenery:
         (work / SCENERY_FILE).parent.mkdir(parents=True)
-        (work / SCENERY_FILE).write_bytes(SCENERY.encode("latin-1"))
+        text = SCENERY.replace("<Debug/>\n", "") if pilot else SCENERY
+        (work / SCENERY_FILE).write_bytes(text.encode("latin-1"))
     return work
 
 
@@ -309,13 +311,14 @@ def main():
         parser.error("--program, and --standin or --hostile, are required; --list names the stories")
     args.program, args.standin = os.path.abspath(args.program), args.standin and os.path.abspath(args.standin)
     os.environ.setdefault("WINEDEBUG", "-all")  # Wine's diagnostics would land in stderr
-    rows = ([(row[0], lambda w, f, row=row: play_hostile(row, args, w, f), True) for row in HOSTILE]
-            if args.hostile else [("soak", lambda w, f: soak(args, w, f), True)] if args.soak else
-            [(s["name"] + ": " + s["about"], lambda w, f, s=s: play_story(s, args, w, f), s.get("scenery", True))
+    rows = ([(row[0], lambda w, f, row=row: play_hostile(row, args, w, f), (True,)) for row in HOSTILE]
+            if args.hostile else [("soak", lambda w, f: soak(args, w, f), (True,))] if args.soak else
+            [(s["name"] + ": " + s["about"], lambda w, f, s=s: play_story(s, args, w, f),
+              (s.get("scenery", True), s.get("pilot", False)))
              for s in STORIES if not args.story or s["name"] in args.story])
     failed, peaks = 0, []
     for name, play, scenery in rows:
-        work, faults, started = workdir(scenery), [], time.monotonic()
+        work, faults, started = workdir(*scenery), [], time.monotonic()
         run = play(work, faults)
         peaks.append(max(run.memory, default=0))
         lag = "" if run.lag is None else ", ended %.0f ms after the simulator" % (run.lag * 1000)

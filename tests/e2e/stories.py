@@ -62,6 +62,12 @@ CONNECTED = [("Open", {"application_name": "System Event"}), ("AddToDataDefiniti
 OCTOBER = objects(1000, 1, 4, 5)
 LAUNCH = [("launch 10", []), ("objects 3", OCTOBER), ("settle 300", OCTOBER)]
 
+REFUSED_STEPS = [("launch 12", []), ("objects 3", None), ("settle 300", objects(1000, 2, 9, 10)),
+                 ("flight 7", None), ("objects 2", None), ("settle 300", objects(1003, 0, 7)), ("quit", None)]
+# Line 19 of SCENERY holds the Snowman's Season element.
+REFUSED_SNOWMAN = ('\nCould not create "Snowman" (Quillmar.xml, line 19): the simulator refused it'
+                   '\ncheck the title with brindlewick-check --sim')
+
 # steps: the stand-in's scenario as (step, what stands once it is done; None where that
 # depends on timing). `objects N` waits for the program to act, the `settle` after it for
 # the rest of its burst; a flight that must change nothing gets a long settle.
@@ -84,12 +90,16 @@ STORIES = [
          + create(8) + month(0) + remove(objects(1009, 8)) + create(0, 7),
          stdout=LOADED + LAUNCHED + created(1, 4, 5) + CHANGED + created(2, 6, 9, 10) + CHANGED + created(3, 11)
          + CHANGED + created(8) + CHANGED + created(0, 7), left=objects(1010, 0, 7)),
-    dict(name="refused", about="the simulator refuses the Snowman: no log line, and no removal later",
-         refuse=["Snowman"], steps=[("launch 12", []), ("objects 3", None), ("settle 300", objects(1000, 2, 9, 10)),
-                                    ("flight 7", None), ("objects 2", None), ("settle 300", objects(1003, 0, 7)),
-                                    ("quit", None)],
+    dict(name="refused", about="the simulator refuses the Snowman: named with file and line, no removal later",
+         refuse=["Snowman"], steps=REFUSED_STEPS,
          packets=CONNECTED + create(2, 6, 9, 10) + month(0) + remove(objects(1000, 2, 9, 10)) + create(0, 7),
          exceptions=[(22, 7, 1)],  # CREATE_OBJECT_FAILED for send ID 7, its title at fault
+         stdout=LOADED + LAUNCHED + created(2) + REFUSED_SNOWMAN + created(9, 10) + CHANGED + created(0, 7),
+         left=objects(1003, 0, 7)),
+    dict(name="refused_pilot", about="the same in a pilot's run (no Debug): not a word of it",
+         pilot=True, refuse=["Snowman"], steps=REFUSED_STEPS,
+         packets=CONNECTED + create(2, 6, 9, 10) + month(0) + remove(objects(1000, 2, 9, 10)) + create(0, 7),
+         exceptions=[(22, 7, 1)],
          stdout=LOADED + LAUNCHED + created(2, 9, 10) + CHANGED + created(0, 7), left=objects(1003, 0, 7)),
     dict(name="vanish", about="the simulator goes without a quit: the program ends, one line on stderr, exit code 1",
          steps=LAUNCH + [("vanish", OCTOBER)], packets=CONNECTED + create(1, 4, 5),

@@ -3,7 +3,7 @@
 # manifests), how Brindlewick.exe finds SimConnect.dll in C:\windows\winsxs or
 # says it is missing, one copy per folder, and the end-to-end stories played
 # by Brindlewick.exe under Wine. One case per call:
-#   program_test.sh image | missing | broken | install | binding | stories [STORY...]
+#   program_test.sh image | missing | broken | install | binding | stories [STORY...] | author
 # "missing" takes our SimConnect out of the prefix, "install" puts it in as
 # the Steam Edition's latest build, which "binding" and the stories need
 # (CTest orders them). Wine binds a request to any installed build of the
@@ -231,6 +231,15 @@ case_stories() {
     --wrapper "$WINE" --crlf --standin "$STANDIN" "${chosen[@]}" || fail "stories failed under Wine"
 }
 
+# Author mode's saves, played by the exe: the watch through ReadDirectoryChangesW.
+case_author() {
+  mkdir -p "$work/exe"
+  cp "$PROGRAM" "$work/exe/Brindlewick.exe"
+  PYTHONDONTWRITEBYTECODE=1 "${PYTHON:-python3}" "$(dirname "$STORIES")/author_e2e.py" \
+    --program "$work/exe/Brindlewick.exe" --wrapper "$WINE" --crlf --standin "$STANDIN" ||
+    fail "author mode failed under Wine"
+}
+
 case "${1:-}" in
   image) case_image ;;
   missing) case_missing ;;
@@ -238,6 +247,7 @@ case "${1:-}" in
   install) case_install ;;
   binding) case_binding ;;
   stories) case_stories "${@:2}" ;;
+  author) case_author ;;
   *) fail "unknown case '${1:-}'" ;;
 esac
 echo "ok: $1"
