@@ -5,6 +5,7 @@
 #include <string>
 
 #include "os/os.h"
+#include "output/output.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
 #include "placement/store.h"
@@ -27,10 +28,10 @@ const char kNotInstalled[] =
 // by now and closes with the process, so there it stays up for the pilot
 // to read why, as long as a key press can end the wait.
 int EndUnconnected(const char* message, bool ownConsole) {
-  fflush(stdout);
-  fputs(message, stderr);
+  ConsoleFlush();
+  ConsoleErrorPuts(message);
   if (ownConsole && consoleCalls.inputIsConsole()) {
-    fputs("Press a key to close this window (it closes by itself after 60 seconds).\n", stderr);
+    ConsoleErrorPuts("Press a key to close this window (it closes by itself after 60 seconds).\n");
     consoleCalls.keepOpen(60000);
   }
   return 1;
@@ -48,17 +49,17 @@ int RunBrindlewick() {
   // The simulator starts one copy through exe.xml; one more, double-clicked,
   // would place every object a second time.
   if (!claimFolder()) {
-    fprintf(stderr, "Brindlewick is already running in this folder; this copy ends.\n");
+    ConsoleErrorf("Brindlewick is already running in this folder; this copy ends.\n");
     return 1;
   }
   // A console shared with a command prompt is the prompt's: its window, its
   // settings. Only a console of the program's own is set up and hidden.
   const bool ownConsole = consoleCalls.processCount() == 1;
   if (ownConsole) consoleCalls.prepareOwn();
-  printf("\n-------------------------");
-  printf("\n   BRINDLEWICK  ");
-  printf("\n  Seasonal scenery for FSX, by Quillmar");
-  printf("\n-------------------------\n");
+  ConsolePrintf("\n-------------------------");
+  ConsolePrintf("\n   BRINDLEWICK  ");
+  ConsolePrintf("\n  Seasonal scenery for FSX, by Quillmar");
+  ConsolePrintf("\n-------------------------\n");
 
   placementStore = CreatePlacementStore();
   ScanPlacementFiles();
@@ -76,8 +77,8 @@ int RunBrindlewick() {
     case ConnectionEnd::kNotOpened:
       return EndUnconnected("Could not connect to the simulator.\n", ownConsole);
     case ConnectionEnd::kLost:
-      fflush(stdout);
-      fprintf(stderr, "Lost the connection to the simulator.\n");
+      ConsoleFlush();
+      ConsoleErrorf("Lost the connection to the simulator.\n");
       return 1;
   }
   return 1;

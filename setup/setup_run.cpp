@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "fsx/fsx_location.h"
+#include "output/log_file.h"
 #include "setup/exe_xml.h"
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
 #include "setup/simconnect_status.h"
+#include "version.h"
 
 namespace {
 
@@ -458,6 +460,17 @@ int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_o
   return code;
 }
 
+// The program's last log, for whoever helps the pilot.
+void ReportLog(const std::string& folder, std::ostream& out) {
+  if (folder.empty()) return;
+  std::string path = folder + setup_os::kSeparator + kLogName, lines;
+  if (!ReadLastLines(path, 20, &lines)) {
+    out << "Log: " << path << " (none yet: Brindlewick has not run)\n";
+    return;
+  }
+  out << "Log: " << path << ", its last lines:\n" << log_os::ConsoleTextToUtf8(lines);
+}
+
 }  // namespace
 
 int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -465,7 +478,12 @@ int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostre
   Options options;
   if (!ParseOptions(args, &options, err)) return 1;
   fsx::Simulators simulators = fsx::FindSimulators(fsx::Spelling::kUtf8);
-  if (options.command == "status") return StatusAll(options, simulators, files, out, err);
+  if (options.command == "status") {
+    out << "brindlewick-setup " BRINDLEWICK_VERSION "\n";
+    int code = StatusAll(options, simulators, files, out, err);
+    ReportLog(log_os::Folder(), out);
+    return code;
+  }
   std::string target;
   if (options.command == "install" && !ProgramToInstall(options, &target, err)) return 1;
   std::string path = options.exe_xml;
