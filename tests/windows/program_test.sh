@@ -10,7 +10,7 @@
 # same major.minor that is not older, so the exact-version rule is the
 # probe's unit test's to show.
 # Inputs from the environment (CTest sets them): WINE, WINEPREFIX, SXS_ARCH,
-# OBJDUMP, PROGRAM and CHECKER and SETUP (the exes), NETWORK_DLL (our network
+# OBJDUMP, VERSION, PROGRAM and CHECKER and SETUP (the exes), NETWORK_DLL (our network
 # client as SimConnect.dll), EXAMPLES (the example Quillmar folder), STANDIN,
 # STORIES and PYTHON for the stories, and Wine's own variables.
 # The image case reads the files only: it needs OBJDUMP, not Wine.
@@ -66,6 +66,10 @@ case_image() {
     ! awk '/asInvoker/ && /SimConnect/ {bad = 1} END {exit !bad}' RS='</assembly>' "$work/manifests" ||
       fail "$exe: its application manifest names SimConnect"
   done
+  # Each exe's version, as its Properties show it, read with a PE reader
+  # (Debian's python3-pefile, for Debian's own python3).
+  /usr/bin/python3 "$here/version_info.py" "$VERSION" "$PROGRAM" "$CHECKER" "$SETUP" ||
+    fail "an exe lacks its version information"
   local wanted="10.0.61259.0 10.0.62615.0 10.0.62614.0 10.0.62613.0 10.0.62612.0 10.0.62611.0"
   wanted+=" 10.0.62610.0 10.0.62609.0 10.0.62608.0 10.0.62607.0 10.0.61242.0 10.0.60905.0 "
   for exe in "$PROGRAM" "$SETUP"; do
