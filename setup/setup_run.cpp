@@ -22,6 +22,8 @@ const char kUsage[] =
     "  --exe-xml FILE  the exe.xml to use (default: that of the simulator whose folder\n"
     "                  holds the program, else %APPDATA%\\Microsoft\\FSX\\exe.xml)\n"
     "  --dry-run       prints what would be written and changes nothing\n"
+    "  --version       prints the tool's version\n"
+    "Double-clicked, without a command, it shows the status and waits for a key.\n"
     "Exit code: 0 done or nothing to do, 1 refused, 2 exe.xml unreadable or broken.\n";
 
 const char kBackupSuffix[] = ".brindlewick-backup";
