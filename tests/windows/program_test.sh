@@ -123,6 +123,16 @@ case_binding() {
   [ "$code" = 1 ] && [ "$(cat "$work/unreachable/err.txt")" = "Could not connect to the simulator." ] ||
     fail "exit code $code, said: $(cat "$work/unreachable/err.txt")"
   grep -q 'XML File Found: Airfield.xml!' "$work/unreachable/out" || fail "no log"
+  # The log, in the local application data: the console's lines between our own.
+  logs=$(dirname "$(find "$WINEPREFIX/drive_c/users" -path '*/Brindlewick/Brindlewick.log' | head -n1)")
+  [ -f "$logs/Brindlewick.log" ] || fail "no Brindlewick.log in the local application data"
+  tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
+  for line in "^\* Brindlewick $VERSION started " '^\* Working folder: .*unreachable$' \
+    '^\* SimConnect 10\.0\.62615\.0 loaded from .*\\SimConnect\.dll$' \
+    '^XML File Found: Airfield\.xml!$' '^Could not connect to the simulator\.$' \
+    '^\* Ended with exit code 1 at '; do
+    grep -qi "$line" "$work/log" || fail "the log lacks $line: $(cat "$work/log")"
+  done
 
   # A simulator that takes the connection and says nothing keeps the first copy running.
   "${PYTHON:-python3}" -c '
@@ -144,6 +154,11 @@ c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)
   lay_out "$work/other"
   run_in "$work/other"
   grep -q 'XML File Found' "$work/other/out" || fail "a copy in another folder did not run"
+  # Two copies at once never write one log: the first keeps Brindlewick.log.
+  tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
+  grep -q '^\* Working folder: .*first$' "$work/log" && ! grep -q '^\* Ended' "$work/log" &&
+    grep -q '^\* Working folder: .*other$' "$logs/Brindlewick-2.log" ||
+    fail "two copies' logs: $(cat "$work/log")"
 }
 
 # The end-to-end stories the native program plays, played by the exe with

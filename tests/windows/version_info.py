@@ -24,8 +24,10 @@ for exe in exes:
     }
     problems = [f"{key} is {strings.get(key)!r}, not {value!r}"
                 for key, value in wanted.items() if strings.get(key) != value]
-    problems += [f"{key} is empty" for key in ("FileDescription", "LegalCopyright")
-                 if "Quillmar" not in strings.get("LegalCopyright", "") or not strings.get(key)]
+    if not strings.get("FileDescription"):
+        problems.append("FileDescription is empty")
+    if "Quillmar" not in strings.get("LegalCopyright", ""):
+        problems.append("LegalCopyright does not name Quillmar")
     if not fixed or [fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF,
                      fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF] != numbers:
         problems.append("the fixed FILEVERSION is not " + version)
