@@ -124,11 +124,12 @@ case_binding() {
     fail "exit code $code, said: $(cat "$work/unreachable/err.txt")"
   grep -q 'XML File Found: Airfield.xml!' "$work/unreachable/out" || fail "no log"
   # The log, in the local application data: the console's lines between our own.
+  # (Wine binds the version asked for first to the build installed, 10.0.62615.0.)
   logs=$(dirname "$(find "$WINEPREFIX/drive_c/users" -path '*/Brindlewick/Brindlewick.log' | head -n1)")
   [ -f "$logs/Brindlewick.log" ] || fail "no Brindlewick.log in the local application data"
   tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
   for line in "^\* Brindlewick $VERSION started " '^\* Working folder: .*unreachable$' \
-    '^\* SimConnect 10\.0\.62615\.0 loaded from .*\\SimConnect\.dll$' \
+    '^\* SimConnect 10\.0\.[0-9]*\.0 loaded from .*62615.*\\SimConnect\.dll$' \
     '^XML File Found: Airfield\.xml!$' '^Could not connect to the simulator\.$' \
     '^\* Ended with exit code 1 at '; do
     grep -qi "$line" "$work/log" || fail "the log lacks $line: $(cat "$work/log")"
@@ -157,7 +158,7 @@ c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)
   # Two copies at once never write one log: the first keeps Brindlewick.log.
   tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
   grep -q '^\* Working folder: .*first$' "$work/log" && ! grep -q '^\* Ended' "$work/log" &&
-    grep -q '^\* Working folder: .*other$' "$logs/Brindlewick-2.log" ||
+    tr -d '\r' <"$logs/Brindlewick-2.log" | grep -q '^\* Working folder: .*other$' ||
     fail "two copies' logs: $(cat "$work/log")"
 }
 
