@@ -7,11 +7,13 @@ namespace {
 
 FILE* logStream = nullptr;
 bool atLineStart = true;  // LogNote's lines begin on a line of their own
+bool unflushed = false;
 
 // A write that fails (a full disk) leaves the console as it was.
 void ToLog(const char* text, size_t length) {
   if (!logStream || length == 0) return;
   fwrite(text, 1, length, logStream);
+  unflushed = true;
   atLineStart = text[length - 1] == '\n';
 }
 
@@ -69,7 +71,13 @@ void ConsoleErrorPuts(const char* text) {
 
 void ConsoleFlush() {
   fflush(stdout);
-  if (logStream) fflush(logStream);
+  FlushLog();
+}
+
+void FlushLog() {
+  if (!logStream || !unflushed) return;
+  fflush(logStream);
+  unflushed = false;
 }
 
 void LogNote(const char* format, ...) {
@@ -81,7 +89,7 @@ void LogNote(const char* format, ...) {
   FormatToLog(format, args);
   va_end(args);
   ToLog("\n", 1);
-  fflush(logStream);
+  FlushLog();
 }
 
 void SetLogStream(FILE* log) {

@@ -23,6 +23,10 @@ void ConsoleErrorPuts(const char* text);
 /// fflush(stdout), and the log too: what was shown is kept if the run dies.
 void ConsoleFlush();
 
+/// Writes out what the log holds unwritten; cheap when nothing is. Called
+/// while the program waits, so a run killed later still leaves its lines.
+void FlushLog();
+
 /// A line of our own for the log only, never shown: the log's own facts,
 /// refused creations, reloads. It starts on a line of its own.
 void LogNote(const char* format, ...) BRINDLEWICK_PRINTF(1);

@@ -149,6 +149,7 @@ ConnectionEnd RunSimConnection() {
         break;
       }
     }
+    FlushLog();  // a run killed while it waits leaves its log whole
     os::SleepMilliseconds(1);
   }
   SimConnect_Close(simConnectHandle);
