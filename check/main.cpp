@@ -1,7 +1,5 @@
 // brindlewick-check: reports what Brindlewick will make of a folder of
 // placement files, before the simulator runs.
-#include <stdio.h>
-
 #include <iostream>
 #include <string>
 #include <vector>

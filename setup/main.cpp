@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   int code = RunSetup(args, out, err);
   if (doubleClicked)
     out << "\nCommands, from a command prompt in this folder: brindlewick-setup install | "
-           "remove | status | --help\n";
+           "remove | status (brindlewick-setup alone explains them)\n";
   setup_os::Print(out.str(), stdout);
   setup_os::Print(err.str(), stderr);
   if (doubleClicked && os::StandardInputIsConsole()) {
