@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "os/console_keys.h"
 #include "os/os.h"
+#include "output/output.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
 #include "placement/store.h"
@@ -44,6 +45,7 @@ unsigned lastChange = 0;
 unsigned lastLook = 0;
 unsigned lastTry = 0;
 const unsigned kRetryMs = 1000;
+const size_t kMaxUnanswered = 64;
 unsigned reading = 0;  // how often the files were read again
 os::FolderWatch* watch = nullptr;
 // Unanswered creations by request ID, oldest first: the simulator answers
@@ -63,7 +65,8 @@ void FollowMonth() {
 
 void ShowSeason(SeasonCode season) {
   previewHolds = true;
-  printf("\nShowing %s objects; press A to follow the simulator's month again", SeasonName(season));
+  ConsolePrintf("\nShowing %s objects; press A to follow the simulator's month again",
+                SeasonName(season));
   currentSeason = season;
   SwitchSeason();
   appliedSeason = season;
@@ -125,10 +128,10 @@ void ReadPlacementFilesAgain() {
   // only a last file read without Debug ends author mode.
   bool ends = !foundFiles.empty() && !LoadFoundPlacementFiles() && !lastLoadFailed;
   objectIds = CreateObjectIdTable(placementStore->variantTitles.size());
-  printf("\nFSX SimObject Creation History:\n");
+  ConsolePrintf("\nFSX SimObject Creation History:\n");
   SwitchSeason();
   if (ends) {
-    printf("\nThe last placement file has no Debug now: Brindlewick stops watching the files");
+    ConsolePrintf("\nThe last placement file has no Debug now: Brindlewick stops watching the files");
     authorMode = false;
     // The console stays as it is; a season shown by key gives way to the month.
     bool held = previewHolds;
@@ -178,7 +181,7 @@ void AuthorModePass() {
   }
   // Lines start with their break, so a buffered log would hold back the
   // last one; the author reads it as it happens.
-  fflush(stdout);
+  ConsoleFlush();
 }
 
 void StopAuthorMode() {
@@ -194,13 +197,18 @@ bool SeasonPreviewHolds() { return previewHolds; }
 void NoteSeasonSwitch() { switched = true; }
 
 void NoteCreationSent(size_t variant) {
-  if (!authorMode) return;
+  // Tracked in every mode: the log names a refused creation for support
+  // even when the console stays silent.
   DWORD sendId = 0;
   if (SimConnect_GetLastSentPacketID(simConnectHandle, &sendId) < 0) return;
   Creation creation{sendId, reading, placementStore->variantTitles[variant], "", 0};
   FindVariantSource(variant, &creation.file, &creation.line);
-  unanswered[static_cast<SIMCONNECT_DATA_REQUEST_ID>(kFirstVariantRequest + variant)].push_back(
-      creation);
+  std::deque<Creation>& asked =
+      unanswered[static_cast<SIMCONNECT_DATA_REQUEST_ID>(kFirstVariantRequest + variant)];
+  // A simulator that never answers some creations must not make this grow
+  // for the whole flight: the oldest unanswered ones are given up.
+  if (asked.size() >= kMaxUnanswered) asked.pop_front();
+  asked.push_back(creation);
 }
 
 bool TakeStaleObjectId(SIMCONNECT_DATA_REQUEST_ID request, SIMCONNECT_OBJECT_ID object) {
@@ -221,7 +229,7 @@ void OnSimException(const SIMCONNECT_RECV_EXCEPTION* exception) {
     for (auto creation = creations.begin(); creation != creations.end(); ++creation) {
       if (creation->sendId != exception->dwSendID) continue;
       // What an earlier reading asked for may since have been mended.
-      if (authorMode && exception->dwException == SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED &&
+      if (exception->dwException == SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED &&
           creation->reading == reading) {
         ReportRefusedCreation(creation->title, creation->file, creation->line);
       }
@@ -233,12 +241,19 @@ void OnSimException(const SIMCONNECT_RECV_EXCEPTION* exception) {
 }
 
 void ReportRefusedCreation(const std::string& title, const std::string& file, int line) {
-  printf("\nCould not create \"%s\" (%s, line %d): the simulator refused it", title.c_str(),
-         file.c_str(), line);
-  printf("\ncheck the title with brindlewick-check --sim");
+  if (!authorMode) {  // a pilot's console stays as it was; the log keeps it
+    LogNote("Could not create \"%s\" (%s, line %d): the simulator refused it", title.c_str(),
+            file.c_str(), line);
+    return;
+  }
+  ConsolePrintf("\nCould not create \"%s\" (%s, line %d): the simulator refused it", title.c_str(),
+                file.c_str(), line);
+  ConsolePrintf("\ncheck the title with brindlewick-check --sim");
 }
 
-void ReportPlacementFilesChanged() { printf("\n\nPlacement files changed: reading them again\n"); }
+void ReportPlacementFilesChanged() {
+  ConsolePrintf("\n\nPlacement files changed: reading them again\n");
+}
 
 void ResetAuthorModeForTesting() {
   StopAuthorMode();

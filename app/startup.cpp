@@ -6,6 +6,7 @@
 
 #include "app/author_mode.h"
 #include "os/os.h"
+#include "output/output.h"
 #include "placement/discovery.h"
 #include "placement/loader.h"
 #include "placement/store.h"
@@ -40,10 +41,10 @@ std::string UnusableMessage(const std::string& version, const std::string& why) 
 // to read why, as long as a key press can end the wait and a window shows
 // it (a launcher may start the program with a console and no window).
 int EndUnconnected(const std::string& message, bool ownConsole) {
-  fflush(stdout);
-  fputs(message.c_str(), stderr);
+  ConsoleFlush();
+  ConsoleErrorPuts(message.c_str());
   if (ownConsole && consoleCalls.inputIsConsole() && consoleCalls.hasWindow()) {
-    fputs("Press a key to close this window (it closes by itself after 60 seconds).\n", stderr);
+    ConsoleErrorPuts("Press a key to close this window (it closes by itself after 60 seconds).\n");
     consoleCalls.keepOpen(60000);
   }
   return 1;
@@ -68,10 +69,10 @@ int RunBrindlewick() {
                           ownConsole);
   }
   if (ownConsole) consoleCalls.prepareOwn();
-  printf("\n-------------------------");
-  printf("\n   BRINDLEWICK  ");
-  printf("\n  Seasonal scenery for FSX, by Quillmar");
-  printf("\n-------------------------\n");
+  ConsolePrintf("\n-------------------------");
+  ConsolePrintf("\n   BRINDLEWICK  ");
+  ConsolePrintf("\n  Seasonal scenery for FSX, by Quillmar");
+  ConsolePrintf("\n-------------------------\n");
 
   placementStore = CreatePlacementStore();
   ScanPlacementFiles();
@@ -94,8 +95,8 @@ int RunBrindlewick() {
     case ConnectionEnd::kNotOpened:
       return EndUnconnected("Could not connect to the simulator.\n", ownConsole);
     case ConnectionEnd::kLost:
-      fflush(stdout);
-      fprintf(stderr, "Lost the connection to the simulator.\n");
+      ConsoleFlush();
+      ConsoleErrorf("Lost the connection to the simulator.\n");
       return 1;
   }
   return 1;

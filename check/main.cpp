@@ -6,6 +6,34 @@
 
 #include "check/checker.h"
 #include "os/os.h"
+#include "version.h"
+
+namespace {
+
+int CheckerMain(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--version") {
+      std::cout << "brindlewick-check " BRINDLEWICK_VERSION "\n";
+      return 0;
+    }
+  }
+  // Double-clicked, the checker has a console of its own that closes with
+  // it: it checks the placement folder beside it and stays to be read.
+  const bool doubleClicked = args.empty() && os::ConsoleProcessCount() == 1;
+  if (doubleClicked && !os::EnterProgramFolder())
+    std::cerr << "Cannot enter the folder of brindlewick-check; checking the working folder.\n";
+  int code = RunChecker(args, std::cout, std::cerr, true);
+  if (doubleClicked && os::StandardInputIsConsole()) {
+    std::cout.flush();
+    std::cerr << os::kKeepOpenPrompt;
+    std::cerr.flush();
+    os::KeepConsoleOpen(os::kKeepOpenMilliseconds);
+  }
+  return code;
+}
+
+}  // namespace
 
 #if defined(_WIN32)
 // The wide arguments: the C library's narrow ones put best-fit look-alikes in
@@ -23,11 +51,10 @@ int wmain(int argc, wchar_t** argv) {
                      os::AnsiPath(arg.substr(equals + 1)));
     }
   }
-  return RunChecker(args, std::cout, std::cerr, true);
+  return CheckerMain(args);
 }
 #else
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return RunChecker(args, std::cout, std::cerr, true);
+  return CheckerMain(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
 }
 #endif

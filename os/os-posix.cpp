@@ -145,6 +145,14 @@ bool StandardInputIsConsole() { return isatty(0) == 1; }
 
 void KeepConsoleOpen(unsigned) {}
 
+bool EnterProgramFolder() {
+  char path[4096];
+  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return false;
+  std::string exe(path, static_cast<size_t>(length));
+  return chdir(exe.substr(0, exe.rfind('/') + 1).c_str()) == 0;
+}
+
 bool ClaimSingleInstance() { return true; }
 
 void SleepMilliseconds(unsigned milliseconds) {

@@ -203,6 +203,15 @@ void KeepConsoleOpen(unsigned milliseconds) {
   }
 }
 
+bool EnterProgramFolder() {
+  std::vector<wchar_t> path(32768);
+  DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return false;
+  std::wstring folder(path.data(), length);
+  folder.resize(folder.find_last_of(L'\\') + 1);
+  return !folder.empty() && SetCurrentDirectoryW(folder.c_str());
+}
+
 namespace {
 
 // 64-bit FNV-1a over 16-bit units: a mutex name holds no backslash and has a

@@ -72,9 +72,19 @@ bool ConsoleHasWindow();
 /// True when standard input is a console, where a key press can be read.
 bool StandardInputIsConsole();
 
+/// Said before KeepConsoleOpen's wait, by the program and the tools alike.
+inline constexpr char kKeepOpenPrompt[] =
+    "Press a key to close this window (it closes by itself after 60 seconds).\n";
+const unsigned kKeepOpenMilliseconds = 60000;
+
 /// Shows the console window again and waits until a key is pressed on
 /// standard input or `milliseconds` pass.
 void KeepConsoleOpen(unsigned milliseconds);
+
+/// Makes the folder holding the running exe the working folder; false when
+/// it cannot. A double-clicked tool works on the files beside it, wherever a
+/// shortcut started it.
+bool EnterProgramFolder();
 
 /// Claims the working folder for this copy of the program, for as long as
 /// it runs; false when another copy in the same Windows session holds it.

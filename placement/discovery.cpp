@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "os/os.h"
+#include "output/output.h"
 
 std::vector<std::string> foundFiles;
 
@@ -13,12 +14,12 @@ void ScanPlacementFiles() {
   int error = 0;
   os::FindState* search = os::FindFirst(L".\\Quillmar\\BrindlewickV2\\*.xml", &name, &error);
   if (!search) {
-    printf("FindFirstFile failed (%d)\n", error);
+    ConsolePrintf("FindFirstFile failed (%d)\n", error);
     return;
   }
   do {
     foundFiles.push_back(name);
-    printf("XML File Found: %s!\n", name.c_str());
+    ConsolePrintf("XML File Found: %s!\n", name.c_str());
   } while (os::FindNext(search, &name));
   os::FindEnd(search);
 }

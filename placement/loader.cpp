@@ -7,6 +7,7 @@
 
 #include "os/os.h"
 #include "os/regular_file.h"
+#include "output/output.h"
 #include "placement/cut_character.h"
 #include "placement/nesting.h"
 #include "placement/store.h"
@@ -153,15 +154,15 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
     const TiXmlElement* entry = entries[index];
     int number = static_cast<int>(index + 1);
     if (const char* fault = FindEntryFault(entry)) {
-      printf("\n\n  Skipped entry %d (line %d): %s", number, entry->Row(), fault);
+      ConsolePrintf("\n\n  Skipped entry %d (line %d): %s", number, entry->Row(), fault);
       continue;
     }
     const TiXmlElement* header = entry->FirstChildElement();
     const char* dir = header->Attribute("Dir");
     allEntryDirs.push_back(dir);
     // A literal, then the text: no format to interpret, once per entry.
-    fputs("\n\n  SimObjEntry: ", stdout);
-    fputs(dir, stdout);
+    ConsolePuts("\n\n  SimObjEntry: ");
+    ConsolePuts(dir);
 
     int32_t variants = CountSeasonVariants(entry);
     allVariantCounts.push_back(variants);
@@ -172,14 +173,14 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
       allVariantTypes.push_back(type);
       allVariantTitles.push_back(current->Attribute("SimTitle"));
       allVariantLines.push_back(current->Row());
-      fputs("\n\tDetected Season: ", stdout);
-      fputs(type, stdout);
+      ConsolePuts("\n\tDetected Season: ");
+      ConsolePuts(type);
     }
 
     const TiXmlElement* data = current->NextSiblingElement("PlacementData");
     for (Coordinate& c : coordinates) {
       if (data->QueryDoubleAttribute(c.name, &c.value) != TIXML_SUCCESS && !c.known) {
-        printf("\n\tNo %s given, using 0", c.name);
+        ConsolePrintf("\n\tNo %s given, using 0", c.name);
       }
       c.known = true;
     }
@@ -190,23 +191,24 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
 
   RefreshStore();
   if (parse.runawayLine > 0 && !parse.runawayInValue) {
-    printf(
+    ConsolePrintf(
         "\n\n  Stopped reading at line %d: this <!...> or <?...?> runs on to a later '>' and "
         "swallows what stands there; no entry in it is read",
         parse.runawayLine);
   } else if (parse.runawayLine > 0) {
-    printf(
+    ConsolePrintf(
         "\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
         "runs on to a later quote; no entry in what it swallows is read",
         parse.runawayLine);
   }
   if (parse.stopLine > 0) {
-    printf("\n\n  Stopped reading at line %d: %s", parse.stopLine, StoppedReason(parse.stopKind));
+    ConsolePrintf("\n\n  Stopped reading at line %d: %s", parse.stopLine,
+                  StoppedReason(parse.stopKind));
   }
-  printf("\n");
-  fflush(stdout);
-  printf("\n");
-  fflush(stdout);
+  ConsolePrintf("\n");
+  ConsoleFlush();
+  ConsolePrintf("\n");
+  ConsoleFlush();
   return debugFlag;
 }
 
@@ -304,14 +306,14 @@ bool FindVariantSource(size_t variant, std::string* file, int* line) {
 }
 
 static bool LoadPlacementFileAt(const char* path, const std::string& nativePath) {
-  printf("\nResult of \"%s\" Read:", path);
+  ConsolePrintf("\nResult of \"%s\" Read:", path);
   TiXmlDocument document(nativePath.c_str());
   PlacementParse parse;
   // The C library opens a folder for reading on some systems; it is no file.
   if (!os::IsDirectory(nativePath)) parse = ParsePlacementFile(nativePath, &document);
   lastLoadFailed = !parse.loaded;
   if (!parse.loaded) {
-    printf("Failed to load file \"%s\"\n", path);
+    ConsolePrintf("Failed to load file \"%s\"\n", path);
     return false;
   }
   return ReadPlacementDocument(document, parse);

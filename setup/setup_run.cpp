@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "fsx/fsx_location.h"
+#include "output/log_file.h"
 #include "setup/exe_xml.h"
 #include "setup/exe_xml_edit.h"
 #include "setup/setup_os.h"
 #include "setup/simconnect_status.h"
+#include "version.h"
 
 namespace {
 
@@ -20,6 +22,8 @@ const char kUsage[] =
     "  --exe-xml FILE  the exe.xml to use (default: that of the simulator whose folder\n"
     "                  holds the program, else %APPDATA%\\Microsoft\\FSX\\exe.xml)\n"
     "  --dry-run       prints what would be written and changes nothing\n"
+    "  --version       prints the tool's version\n"
+    "Double-clicked, without a command, it shows the status and waits for a key.\n"
     "Exit code: 0 done or nothing to do, 1 refused, 2 exe.xml unreadable or broken.\n";
 
 const char kBackupSuffix[] = ".brindlewick-backup";
@@ -458,6 +462,17 @@ int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_o
   return code;
 }
 
+// The program's last log, for whoever helps the pilot.
+void ReportLog(const std::string& folder, std::ostream& out) {
+  if (folder.empty()) return;
+  std::string path = folder + setup_os::kSeparator + kLogName, lines;
+  if (!ReadLastLines(path, 20, &lines)) {
+    out << "Log: " << path << " (none yet: Brindlewick has not run)\n";
+    return;
+  }
+  out << "Log: " << path << ", its last lines:\n" << log_os::ConsoleTextToUtf8(lines);
+}
+
 }  // namespace
 
 int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -465,7 +480,12 @@ int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostre
   Options options;
   if (!ParseOptions(args, &options, err)) return 1;
   fsx::Simulators simulators = fsx::FindSimulators(fsx::Spelling::kUtf8);
-  if (options.command == "status") return StatusAll(options, simulators, files, out, err);
+  if (options.command == "status") {
+    out << "brindlewick-setup " BRINDLEWICK_VERSION "\n";
+    int code = StatusAll(options, simulators, files, out, err);
+    ReportLog(log_os::Folder(), out);
+    return code;
+  }
   std::string target;
   if (options.command == "install" && !ProgramToInstall(options, &target, err)) return 1;
   std::string path = options.exe_xml;

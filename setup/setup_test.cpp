@@ -22,6 +22,7 @@
 #include "setup/setup_os.h"
 #include "setup/setup_run.h"
 #include "setup/simconnect_status.h"
+#include "version.h"
 
 namespace {
 
@@ -113,11 +114,13 @@ struct Scene {
     fs::create_directories(placement / "x.xml");
     for (const char* name : {"Village.xml", "Village.xml~", "Village.xmlold"})
       std::ofstream(placement / name) << "<SimObjectEntry/>";
-    marks = {{"@FILE@", file.u8string()}, {"@EXE@", exe["exe"]},       {"@EURO@", exe["euro"]},
-             {"@OMEGA@", exe["omega"]},   {"@FOLDER@", exe["folder"]}, {"@TXT@", exe["txt"]},
-             {"@DIR@", dir.u8string()}};
+    marks = {{"@FILE@", file.u8string()}, {"@EXE@", exe["exe"]},
+             {"@EURO@", exe["euro"]},     {"@OMEGA@", exe["omega"]},
+             {"@FOLDER@", exe["folder"]}, {"@TXT@", exe["txt"]},
+             {"@DIR@", dir.u8string()},   {"@VERSION@", BRINDLEWICK_VERSION}};
 #ifndef _WIN32
     setenv("BRINDLEWICK_SIMULATOR_FOLDER", dir.c_str(), 1);
+    setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);  // no log of the machine's
 #endif
   }
   ~Scene() { fs::remove_all(dir); }

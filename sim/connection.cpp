@@ -6,6 +6,7 @@
 
 #include "app/author_mode.h"
 #include "os/os.h"
+#include "output/output.h"
 #include "placement/store.h"
 #include "season/season_switch.h"
 #include "simconnect/library.h"
@@ -30,20 +31,20 @@ void OnMonth(const SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE* reply) {
   memcpy(&month, &reply->dwData, sizeof month);
 
   if (reply->dwRequestID == REQUEST_MONTH_AT_LAUNCH) {
-    printf("\nFSX Init Request...\n");
+    ConsolePrintf("\nFSX Init Request...\n");
     lastMonth = month;
     currentSeason = appliedSeason = MonthToSeason(month);
     // The slots are not cleared here: objects a flight start already placed
     // are still ours, and this switch removes them.
     SwitchSeason();
-    printf("\nFSX SimObject Creation History:\n");
+    ConsolePrintf("\nFSX SimObject Creation History:\n");
   } else if (reply->dwRequestID == REQUEST_MONTH_ON_START) {
     if (SeasonPreviewHolds()) return;  // the author chose the season by key
     if (month == lastMonth) return;
     lastMonth = month;
     currentSeason = MonthToSeason(month);
     if (currentSeason == appliedSeason) return;
-    printf("\n\nSeason changed!");
+    ConsolePrintf("\n\nSeason changed!");
     SwitchSeason();
     appliedSeason = currentSeason;
   }
@@ -66,7 +67,7 @@ void OnAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID* reply) {
     return;
   }
   slot = reply->dwObjectID;
-  printf("\n  Created %s", placementStore->variantTitles[i].c_str());
+  ConsolePrintf("\n  Created %s", placementStore->variantTitles[i].c_str());
 }
 
 DWORD MinimumSize(DWORD id) {
@@ -157,6 +158,7 @@ ConnectionEnd RunSimConnection() {
       }
     }
     AuthorModePass();
+    FlushLog();  // a run killed while it waits leaves its log whole
     os::SleepMilliseconds(1);
   }
   StopAuthorMode();

@@ -2,6 +2,10 @@
 // (library_probe.h) so that the program starts whichever edition's library
 // is installed, or none, and can say what to install. The core calls the
 // functions by name; each one here forwards to the DLL's.
+#include <windows.h>
+
+#include "os/wide_text-win32.h"
+#include "output/output.h"
 #include "simconnect/library.h"
 #include "simconnect/library_probe.h"
 #include "simconnect/simconnect.h"
@@ -18,6 +22,15 @@ bool LoadSimConnect() {
   if (!tried) {
     tried = true;
     simconnect_probe::LoadFirst(simconnect_probe::kWin32Calls, &loaded, &unusable);
+    // Which one answers, for support: editions differ.
+    if (loaded.library) {
+      wchar_t path[MAX_PATH * 4];
+      DWORD length = GetModuleFileNameW(static_cast<HMODULE>(loaded.library), path, MAX_PATH * 4);
+      LogNote("SimConnect %s loaded from %s", simconnect_probe::kVersions[loaded.version],
+              os::Narrow(std::wstring(path, length), CP_ACP).c_str());
+    } else {
+      LogNote("SimConnect: no version installed");
+    }
   }
   return loaded.library != nullptr;
 }

@@ -10,7 +10,7 @@
 # same major.minor that is not older, so the exact-version rule is the
 # probe's unit test's to show.
 # Inputs from the environment (CTest sets them): WINE, WINEPREFIX, SXS_ARCH,
-# OBJDUMP, PROGRAM and CHECKER and SETUP (the exes), NETWORK_DLL (our network
+# OBJDUMP, VERSION, PROGRAM and CHECKER and SETUP (the exes), NETWORK_DLL (our network
 # client as SimConnect.dll), EXAMPLES (the example Quillmar folder), STANDIN,
 # STORIES and PYTHON for the stories, and Wine's own variables.
 # The image case reads the files only: it needs OBJDUMP, not Wine.
@@ -66,6 +66,10 @@ case_image() {
     ! awk '/asInvoker/ && /SimConnect/ {bad = 1} END {exit !bad}' RS='</assembly>' "$work/manifests" ||
       fail "$exe: its application manifest names SimConnect"
   done
+  # Each exe's version, as its Properties show it, read with a PE reader
+  # (Debian's python3-pefile, for Debian's own python3).
+  /usr/bin/python3 "$here/version_info.py" "$VERSION" "$PROGRAM" "$CHECKER" "$SETUP" ||
+    fail "an exe lacks its version information"
   local wanted="10.0.61259.0 10.0.62615.0 10.0.62614.0 10.0.62613.0 10.0.62612.0 10.0.62611.0"
   wanted+=" 10.0.62610.0 10.0.62609.0 10.0.62608.0 10.0.62607.0 10.0.61242.0 10.0.60905.0 "
   for exe in "$PROGRAM" "$SETUP"; do
@@ -168,6 +172,17 @@ case_binding() {
   [ "$code" = 1 ] && [ "$(cat "$work/unreachable/err.txt")" = "Could not connect to the simulator." ] ||
     fail "exit code $code, said: $(cat "$work/unreachable/err.txt")"
   grep -q 'XML File Found: Airfield.xml!' "$work/unreachable/out" || fail "no log"
+  # The log, in the local application data: the console's lines between our own.
+  # (Wine binds the version asked for first to the build installed, 10.0.62615.0.)
+  logs=$(dirname "$(find "$WINEPREFIX/drive_c/users" -path '*/Brindlewick/Brindlewick.log' | head -n1)")
+  [ -f "$logs/Brindlewick.log" ] || fail "no Brindlewick.log in the local application data"
+  tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
+  for line in "^\* Brindlewick $VERSION started " '^\* Working folder: .*unreachable$' \
+    '^\* SimConnect 10\.0\.[0-9]*\.0 loaded from .*62615.*\\SimConnect\.dll$' \
+    '^XML File Found: Airfield\.xml!$' '^Could not connect to the simulator\.$' \
+    '^\* Ended with exit code 1 at '; do
+    grep -qi "$line" "$work/log" || fail "the log lacks $line: $(cat "$work/log")"
+  done
 
   # A simulator that takes the connection and says nothing keeps the first copy running.
   "${PYTHON:-python3}" -c '
@@ -210,6 +225,11 @@ c, _ = s.accept(); open(sys.argv[1] + ".accepted", "w").close(); time.sleep(120)
   lay_out "$work/other"
   run_in "$work/other"
   grep -q 'XML File Found' "$work/other/out" || fail "a copy in another folder did not run"
+  # Two copies at once never write one log: the first keeps Brindlewick.log.
+  tr -d '\r' <"$logs/Brindlewick.log" >"$work/log"
+  grep -q '^\* Working folder: .*first$' "$work/log" && ! grep -q '^\* Ended' "$work/log" &&
+    tr -d '\r' <"$logs/Brindlewick-2.log" | grep -q '^\* Working folder: .*other$' ||
+    fail "two copies' logs: $(cat "$work/log")"
   # Wine binds every version's request to the one build installed: status
   # names that DLL once, by its own file version.
   cp "$SETUP" "$work/other/brindlewick-setup.exe"
