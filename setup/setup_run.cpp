@@ -492,7 +492,8 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
     out << "Warning: the file's own <Disabled> is True: the simulator starts none of the "
            "programs it lists; set it to False.\n";
   if (simulator.empty()) {
-    out << "Simulator folder: not found in the registry.\n";
+    out << "Simulator folder: not found in the registry (looked at " << simulators.keys_tried
+        << ").\n";
     return 0;
   }
   std::string placement = Join(Join(simulator, "Quillmar"), "BrindlewickV2");
