@@ -267,6 +267,44 @@ void SayChanged(const std::string& path, std::ostream& err) {
   err << path << " changed while brindlewick-setup worked; run it again. It was not written.\n";
 }
 
+// A file held open, let go however Write ends.
+struct Held {
+  setup_os::Files& files;
+  std::intptr_t handle = -1;
+  bool holding = false;
+  void Release() {
+    if (holding) files.Release(handle);
+    holding = false;
+  }
+  ~Held() { Release(); }
+};
+
+// Whether another program wrote the replaced file in place while it was
+// replaced: what it wrote went away with that file. It is put back, once it
+// is whole, over ours (never over a file that differs from ours).
+bool WrittenAsReplaced(setup_os::Files& files, const std::string& path, const std::string& written,
+                       const Loaded& old, const setup::Plan& plan, Held& held, std::ostream& err) {
+  files.Pause(kSettleMilliseconds);
+  std::string replaced, again, now, error, back;
+  if (!files.ReadHeld(held.handle, &replaced) || replaced == old.bytes) return false;
+  for (int tries = 0; tries < kSettleTries; ++tries) {
+    files.Pause(kSettleMilliseconds);
+    if (!files.ReadHeld(held.handle, &again) || again == replaced) break;
+    replaced = again;
+  }
+  held.Release();
+  const bool ours = files.ReadFile(path, &now, &error) && now == plan.text;
+  const bool put_back = ours && files.WriteNew(written, replaced, &back, &error) &&
+                        files.Replace(back, written, &error);
+  if (!put_back && !back.empty()) files.RemoveFile(back);
+  err << path << " was written by another program while brindlewick-setup replaced it; "
+      << (put_back ? "what that program wrote was put back. Run brindlewick-setup again."
+                   : "what that program wrote then may be lost. Run brindlewick-setup status "
+                     "to see what it holds.")
+      << "\n";
+  return true;
+}
+
 // The new text beside the file; the backup, written the same way, of a file
 // that held something; the swap; the read-back. Before the backup and
 // before the swap it checks that no one else wrote the file meanwhile.
@@ -297,6 +335,10 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
         << (files.Exists(backup) ? " (the backup is as it was)" : "") << ".\n";
     return 1;
   }
+  // Held open across the swap: another program that writes the file in
+  // place while it is replaced writes into the old one, which tells.
+  Held held{files};
+  held.holding = old.existed && files.Hold(written, &held.handle);
   // The last look, right before the swap: nothing but the rename follows.
   if (Changed(files, path, old)) {
     files.RemoveFile(temporary);
@@ -304,7 +346,13 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     if (back_up) err << backup << " now holds it as it was before that change.\n";
     return 1;
   }
-  if (!files.Replace(temporary, written, &error)) {
+  bool swapped = files.Replace(temporary, written, &error);
+  // Windows may refuse to replace a file that is open, even by us.
+  if (!swapped && held.holding) {
+    held.Release();
+    swapped = files.Replace(temporary, written, &error);
+  }
+  if (!swapped) {
     files.RemoveFile(temporary);
     err << "Cannot write " << path << ": " << error << ". It is as it was.\n";
     return 1;
@@ -324,6 +372,7 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     err << "Run brindlewick-setup status to see what it holds.\n";
     return 1;
   }
+  if (held.holding && WrittenAsReplaced(files, path, written, old, plan, held, err)) return 1;
   out << path << ": " << plan.message << "\n";
   if (back_up)
     out << "The previous file is kept as " << backup << ".\n";
