@@ -199,27 +199,11 @@ int RemoveTemporaries(const std::string& beside) {
   return removed;
 }
 
-bool Hold(const std::string& path, std::intptr_t* handle) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  *handle = reinterpret_cast<std::intptr_t>(file);
-  return file != INVALID_HANDLE_VALUE;
-}
-
-bool ReadHeld(std::intptr_t handle, std::string* bytes) {
-  HANDLE file = reinterpret_cast<HANDLE>(handle);
-  bytes->clear();
-  if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-  char buffer[65536];
-  DWORD got = 0;
-  BOOL ok;
-  while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0)
-    bytes->append(buffer, got);
-  return ok;
-}
-
-void Release(std::intptr_t handle) { CloseHandle(reinterpret_cast<HANDLE>(handle)); }
+// Windows does not replace a file that is open, even by the one replacing
+// it; a program that has it open to write keeps the swap from happening.
+bool Hold(const std::string&, std::intptr_t*) { return false; }
+bool ReadHeld(std::intptr_t, std::string*) { return false; }
+void Release(std::intptr_t) {}
 
 void Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 

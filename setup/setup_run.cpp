@@ -346,13 +346,7 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     if (back_up) err << backup << " now holds it as it was before that change.\n";
     return 1;
   }
-  bool swapped = files.Replace(temporary, written, &error);
-  // Windows may refuse to replace a file that is open, even by us.
-  if (!swapped && held.holding) {
-    held.Release();
-    swapped = files.Replace(temporary, written, &error);
-  }
-  if (!swapped) {
+  if (!files.Replace(temporary, written, &error)) {
     files.RemoveFile(temporary);
     err << "Cannot write " << path << ": " << error << ". It is as it was.\n";
     return 1;
