@@ -535,8 +535,7 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
     out << "Warning: the file's own <Disabled> is True: the simulator starts none of the "
            "programs it lists; set it to False.\n";
   if (simulator.empty()) {
-    out << "Simulator folder: not found in the registry (looked at " << simulators.keys_tried
-        << ").\n";
+    out << "Simulator folder: not found in the registry.\n";
     return 0;
   }
   std::string placement = Join(Join(simulator, "Quillmar"), "BrindlewickV2");
@@ -552,6 +551,8 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
 // the one install would use.
 int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_os::Files& files,
               std::ostream& out, std::ostream& err) {
+  if (simulators.found.empty())
+    out << "Found: no FSX in the registry (looked at " << simulators.keys_tried << ").\n";
   for (const fsx::Installation& found : simulators.found) {
     out << "Found: " << fsx::EditionName(found) << " in " << found.folder;
     if (!found.exe_xml.empty()) out << ", which reads " << found.exe_xml;
