@@ -413,7 +413,9 @@ TEST(Setup, BackupSequences) {
       EXPECT_EQ(Read(scene.backup), step.backup == -2 ? Text() : states[step.backup]);
       EXPECT_NE((out.str() + err.str()).find(step.says), std::string::npos)
           << out.str() << err.str();
-      if (action != "litter") EXPECT_EQ(scene.Extra(), std::set<std::string>());
+      if (action != "litter") {
+        EXPECT_EQ(scene.Extra(), std::set<std::string>());
+      }
     }
   }
 }
@@ -436,6 +438,44 @@ TEST(Setup, WritesThroughALinkKeepingTheMode) {
 }
 
 #endif
+
+// What stands where the tool writes: a read-only file, or a folder. Each is
+// refused with its name, and exe.xml stays as it was.
+TEST(Setup, ThingsInTheWay) {
+  const struct {
+    const char* name;  // a trailing '/': a folder
+    const char* says;
+    int code;
+  } rows[] = {
+      {"exe.xml", "exe.xml: it is read-only", 1},
+      {"exe.xml.brindlewick-backup", "backup @FILE@.brindlewick-backup: it is read-only", 1},
+      {"exe.xml/", "@FILE@ is a folder, not a file", 2},
+      {"exe.xml.brindlewick-lock/", "lock file @FILE@.brindlewick-lock: it is a folder", 1},
+      {"exe.xml.brindlewick-backup/", "backup @FILE@.brindlewick-backup: it is a folder", 1},
+  };
+  const fs::path data = fs::u8path(BRINDLEWICK_SETUP_TESTDATA);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Scene scene;
+    const std::string name = row.name;
+    const Text input = Read(data / "others-crlf-1252.xml");
+    const fs::path thing = scene.dir / name.substr(0, name.find('/'));
+    const bool folder = name.back() == '/';
+    if (!folder || thing != scene.file) Write(scene.file, input);
+    if (folder) fs::create_directories(thing);
+    if (!folder) {
+      Write(scene.backup, std::string(kOldBackup));
+      fs::permissions(thing, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(RunSetup(scene.Args("install"), out, err), row.code);
+    EXPECT_NE(err.str().find(Fill(row.says, scene.marks)), std::string::npos) << err.str();
+    if (!folder || thing != scene.file) {
+      EXPECT_EQ(Read(scene.file), input);
+    }
+    if (!folder) fs::permissions(thing, fs::perms::owner_write, fs::perm_options::add);
+  }
+}
 
 TEST(Setup, OneLockHolderAtATime) {
   Scene scene;
