@@ -134,7 +134,9 @@ def rival_loop(setup, fixture, rounds, folder):
     lost_ok = lost_refused = pilots_lost = ours_lost = put_back = 0
     for i in range(rounds):
         action = "install" if i % 2 == 0 else "remove"
-        rival.stdin.write("%d %f\n" % (i, random.uniform(0, duration * 2.5)))
+        # Every other write near the moment of the swap.
+        spread = (0.7, 1.3) if i % 4 > 1 else (0, 2.5)
+        rival.stdin.write("%d %f\n" % (i, duration * random.uniform(*spread)))
         rival.stdin.flush()
         code, out = setup.run(action)
         wrote = rival.stdout.readline().strip() == "written"
