@@ -179,30 +179,9 @@ int RemoveTemporaries(const std::string& beside) {
   return removed;
 }
 
-bool Hold(const std::string& path, std::intptr_t* handle) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  struct stat info;
-  if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-    close(fd);
-    fd = -1;
-  }
-  *handle = fd;
-  return fd >= 0;
+bool Link(const std::string& path, const std::string& link) {
+  return ::link(path.c_str(), link.c_str()) == 0;
 }
-
-bool ReadHeld(std::intptr_t handle, std::string* bytes) {
-  bytes->clear();
-  char buffer[65536];
-  for (off_t at = 0;;) {
-    ssize_t got = pread(static_cast<int>(handle), buffer, sizeof buffer, at);
-    if (got < 0) return false;
-    if (got == 0) return true;
-    bytes->append(buffer, static_cast<size_t>(got));
-    at += got;
-  }
-}
-
-void Release(std::intptr_t handle) { close(static_cast<int>(handle)); }
 
 void Pause(int milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
 

@@ -199,11 +199,9 @@ int RemoveTemporaries(const std::string& beside) {
   return removed;
 }
 
-// Windows does not replace a file that is open, even by the one replacing
-// it; a program that has it open to write keeps the swap from happening.
-bool Hold(const std::string&, std::intptr_t*) { return false; }
-bool ReadHeld(std::intptr_t, std::string*) { return false; }
-void Release(std::intptr_t) {}
+bool Link(const std::string& path, const std::string& link) {
+  return CreateHardLinkW(Wide(link).c_str(), Wide(path).c_str(), nullptr);
+}
 
 void Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 

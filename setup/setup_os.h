@@ -62,12 +62,9 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
 
 void RemoveFile(const std::string& path);
 
-/// Opens `path` to read it again after another file took its name; false
-/// when it cannot be opened.
-bool Hold(const std::string& path, std::intptr_t* handle);
-/// The whole file `handle` holds, as it is now.
-bool ReadHeld(std::intptr_t handle, std::string* bytes);
-void Release(std::intptr_t handle);
+/// Gives the file `path` names the second name `link` (a hard link); false
+/// where the file system has none (FAT) or `link` exists.
+bool Link(const std::string& path, const std::string& link);
 
 /// Removes the temporary files a killed run left beside `beside`; how many.
 int RemoveTemporaries(const std::string& beside);
@@ -104,13 +101,9 @@ class Files {
     return setup_os::RemoveTemporaries(beside);
   }
   virtual void Pause(int milliseconds) { setup_os::Pause(milliseconds); }
-  virtual bool Hold(const std::string& path, std::intptr_t* handle) {
-    return setup_os::Hold(path, handle);
+  virtual bool Link(const std::string& path, const std::string& link) {
+    return setup_os::Link(path, link);
   }
-  virtual bool ReadHeld(std::intptr_t handle, std::string* bytes) {
-    return setup_os::ReadHeld(handle, bytes);
-  }
-  virtual void Release(std::intptr_t handle) { setup_os::Release(handle); }
   virtual bool Lock(const std::string& lock, bool* busy, std::string* error) {
     if (!AcquireLock(lock, 5, &handle_, busy, error)) return false;
     lock_ = lock;

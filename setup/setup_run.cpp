@@ -267,36 +267,33 @@ void SayChanged(const std::string& path, std::ostream& err) {
   err << path << " changed while brindlewick-setup worked; run it again. It was not written.\n";
 }
 
-// A file held open, let go however Write ends.
-struct Held {
+// A second name of the file being replaced, removed however Write ends.
+struct Kept {
   setup_os::Files& files;
-  std::intptr_t handle = -1;
-  bool holding = false;
-  void Release() {
-    if (holding) files.Release(handle);
-    holding = false;
+  std::string name;
+  bool keeping = false;
+  ~Kept() {
+    if (keeping) files.RemoveFile(name);
   }
-  ~Held() { Release(); }
 };
 
 // Whether another program wrote the replaced file in place while it was
-// replaced: what it wrote went away with that file. It is put back, once it
-// is whole, over ours (never over a file that differs from ours).
+// replaced: what it wrote went away with that file, which `kept` still
+// names. It is put back, once whole, over ours (never over a file that
+// differs from ours); what that program writes later then lands there too.
 bool WrittenAsReplaced(setup_os::Files& files, const std::string& path, const std::string& written,
-                       const Loaded& old, const setup::Plan& plan, Held& held, std::ostream& err) {
+                       const Kept& kept, const Loaded& old, const setup::Plan& plan,
+                       std::ostream& err) {
   files.Pause(kSettleMilliseconds);
-  std::string replaced, again, now, error, back;
-  if (!files.ReadHeld(held.handle, &replaced) || replaced == old.bytes) return false;
+  std::string replaced, again, now, error;
+  if (!files.ReadFile(kept.name, &replaced, &error) || replaced == old.bytes) return false;
   for (int tries = 0; tries < kSettleTries; ++tries) {
     files.Pause(kSettleMilliseconds);
-    if (!files.ReadHeld(held.handle, &again) || again == replaced) break;
+    if (!files.ReadFile(kept.name, &again, &error) || again == replaced) break;
     replaced = again;
   }
-  held.Release();
-  const bool ours = files.ReadFile(path, &now, &error) && now == plan.text;
-  const bool put_back = ours && files.WriteNew(written, replaced, &back, &error) &&
-                        files.Replace(back, written, &error);
-  if (!put_back && !back.empty()) files.RemoveFile(back);
+  const bool put_back = files.ReadFile(path, &now, &error) && now == plan.text &&
+                        files.Replace(kept.name, written, &error);
   err << path << " was written by another program while brindlewick-setup replaced it; "
       << (put_back ? "what that program wrote was put back. Run brindlewick-setup again."
                    : "what that program wrote then may be lost. Run brindlewick-setup status "
@@ -335,10 +332,11 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
         << (files.Exists(backup) ? " (the backup is as it was)" : "") << ".\n";
     return 1;
   }
-  // Held open across the swap: another program that writes the file in
-  // place while it is replaced writes into the old one, which tells.
-  Held held{files};
-  held.holding = old.existed && files.Hold(written, &held.handle);
+  // A second name for the file about to be replaced: another program that
+  // writes it in place while it is replaced writes into that one, which
+  // tells. Killed runs' leftovers went with the temporary files.
+  Kept kept{files, written + setup_os::kTemporaryMark + "kept"};
+  kept.keeping = old.existed && files.Link(written, kept.name);
   // The last look, right before the swap: nothing but the rename follows.
   if (Changed(files, path, old)) {
     files.RemoveFile(temporary);
@@ -366,7 +364,7 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     err << "Run brindlewick-setup status to see what it holds.\n";
     return 1;
   }
-  if (held.holding && WrittenAsReplaced(files, path, written, old, plan, held, err)) return 1;
+  if (kept.keeping && WrittenAsReplaced(files, path, written, kept, old, plan, err)) return 1;
   out << path << ": " << plan.message << "\n";
   if (back_up)
     out << "The previous file is kept as " << backup << ".\n";

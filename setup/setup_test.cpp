@@ -281,6 +281,7 @@ struct World : setup_os::Files {
   int garble_at = 0;       // the n-th replace leaves other bytes than were written
   int other_after_at = 0;  // after the n-th replace another installer writes exe.xml
   int unsettled = 0;       // the first n reads find exe.xml half written by another program
+  int in_place_at = 0;     // as the n-th replace happens another installer writes the old file
   bool locked = false;
   int writes = 0, reads = 0, replaces = 0;
 
@@ -301,6 +302,9 @@ struct World : setup_os::Files {
     bool ok = Files::Replace(from, to, error);
     if (++replaces == garble_at) Write(fs::u8path(to), std::string("<SimBase.Doc"));
     if (replaces == other_after_at) Write(fs::u8path(to), std::string(kOther));
+    // It opened the file before the swap: its write lands in the one replaced.
+    if (replaces == in_place_at)
+      std::ofstream(fs::u8path(to + setup_os::kTemporaryMark + "kept"), std::ios::binary) << kOther;
     return ok;
   }
   bool Lock(const std::string& lock, bool* busy, std::string* error) override {
@@ -351,6 +355,11 @@ World Unsettled(int reads) {
   w.unsettled = reads;
   return w;
 }
+World InPlace(int at) {
+  World w;
+  w.in_place_at = at;
+  return w;
+}
 World Locked() {
   World w;
   w.locked = true;
@@ -383,6 +392,7 @@ TEST(Setup, BackupSequences) {
       {{"install", Other(2), 1, -1, 0, "now holds it as it was"}},
       {{"install", Garbled(2), 1, -3, 0, "does not read back"}},
       {{"install", OtherAfter(2), 1, -1, 0, "changed by another program right after"}},
+      {{"install", InPlace(2), 1, -1, 0, "what that program wrote was put back"}},
       {{"install", Locked(), 1, 0, -2, "Another brindlewick-setup is changing"}},
   };
   const fs::path data = fs::u8path(BRINDLEWICK_SETUP_TESTDATA);
