@@ -274,7 +274,8 @@ TEST(Setup, ExeXmlShapes) {
 
 // The file system as a hostile world leaves it: a disk that fills up in the
 // middle of a write, another setup holding the lock, another installer that
-// writes exe.xml while we work, a file that does not read back as written.
+// writes exe.xml while we work (or is halfway through writing it, or writes
+// into the file being replaced), a file that does not read back as written.
 struct World : setup_os::Files {
   int full_at = 0;         // the n-th new file gets half its bytes, then the disk is full
   int other_at = 0;        // after the n-th read of exe.xml another installer writes it
