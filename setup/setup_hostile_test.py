@@ -75,16 +75,18 @@ class Setup:
     def path(self, path):
         return "Z:" + path.replace("/", "\\") if self.wine else path
 
-    def start(self, action):
+    def start(self, action, out=subprocess.DEVNULL):
         extra = [self.path(self.exe)] if action == "install" else []
         return subprocess.Popen(
             self.command + [action, "--exe-xml", self.path(self.xml)] + extra,
-            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            stdout=out, stderr=subprocess.STDOUT)
 
     def run(self, action):
-        p = self.start(action)
-        out = p.communicate()[0]
-        return p.returncode, out
+        # A file, not a pipe: a Wine server that a run starts keeps a pipe open.
+        with tempfile.TemporaryFile() as out:
+            code = self.start(action, out).wait()
+            out.seek(0)
+            return code, out.read()
 
 
 def temporaries(folder):
@@ -93,6 +95,7 @@ def temporaries(folder):
 
 def kill_loop(setup, fixture, rounds, folder):
     pilots = others(fixture)
+    setup.run("remove")  # the first run under Wine also starts Wine's server
     began = time.time()
     setup.run("install")
     duration = time.time() - began
@@ -105,7 +108,7 @@ def kill_loop(setup, fixture, rounds, folder):
         if p.poll() is None:
             p.kill()
             killed += 1
-        p.communicate()
+        p.wait()
         # Each run removes what the kills before it left: they never pile up.
         now = len(temporaries(folder))
         left, most = left + now, max(most, now)
@@ -124,6 +127,7 @@ def kill_loop(setup, fixture, rounds, folder):
 def rival_loop(setup, fixture, rounds, folder):
     pilots = others(fixture)
     # A run with nothing to write: about the time from its start to its swap.
+    setup.run("remove")
     began = time.time()
     setup.run("remove")
     duration = time.time() - began
@@ -175,6 +179,12 @@ def main():
     parser.add_argument("fixture")
     args = parser.parse_args()
     fixture = open(args.fixture, "rb").read()
+    # A Windows console waiting for input keeps Wine's server up between
+    # runs: each run would otherwise start it anew, for seconds.
+    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    if args.wine:
+        subprocess.run([args.wine, "cmd", "/c", "exit"], **quiet)
+    keeper = args.wine and subprocess.Popen([args.wine, "cmd"], stdin=subprocess.PIPE, **quiet)
     ok = True
     for name, loop in (("kill", kill_loop), ("rival", rival_loop)):
         if args.only and args.only != name:
@@ -184,6 +194,9 @@ def main():
             with open(setup.xml, "wb") as f:
                 f.write(fixture)
             ok = loop(setup, fixture, args.rounds, folder) and ok
+    if keeper:
+        keeper.stdin.close()
+        keeper.wait()
     return 0 if ok else 1
 
 
