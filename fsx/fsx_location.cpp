@@ -35,16 +35,38 @@ std::string AppPath(const System& system, Key key) {
 
 }  // namespace
 
+KeyPlace PlaceOf(Key key) {
+  switch (key) {
+    case Key::kSteam:
+      return {false, "Software\\Microsoft\\Microsoft Games\\Flight Simulator - Steam Edition\\10.0",
+              "AppPath"};
+    case Key::kBoxedSetup:
+      return {true, "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", "SetupPath"};
+    default:
+      return {false, "Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0", "AppPath"};
+  }
+}
+
 Simulators FindSimulators(const System& system, Spelling spelling) {
   const std::string sep(1, system.separator);
   const std::string app_data = system.app_data();
-  const std::string boxed = AppPath(system, Key::kBoxed);
+  // The account's value is written when the simulator first runs; until
+  // then only the installer's is there.
+  std::string boxed = AppPath(system, Key::kBoxed);
+  if (boxed.empty()) boxed = AppPath(system, Key::kBoxedSetup);
   const std::string steam = AppPath(system, Key::kSteam);
   Simulators simulators;
   simulators.app_data = system.spell(app_data, spelling);
+  for (Key key : {Key::kBoxed, Key::kBoxedSetup, Key::kSteam}) {
+    KeyPlace place = PlaceOf(key);
+    if (!simulators.keys_tried.empty()) simulators.keys_tried += ", ";
+    simulators.keys_tried +=
+        std::string(place.machine ? "HKLM\\" : "HKCU\\") + place.key + " " + place.value;
+  }
   // The Steam Edition installed alone writes the boxed key and keeps the boxed
   // edition's settings folder; beside the boxed edition it has its own key and
-  // FSX-SE. Both keys naming one folder: the Steam Edition's own key tells.
+  // FSX-SE. Both keys naming one folder: the settings it keeps tell, and
+  // without fsx.cfg alone the Steam Edition's own key does.
   auto add = [&](const std::string& folder, bool is_steam, bool beside) {
     Installation found;
     found.steam = is_steam;
@@ -57,9 +79,14 @@ Simulators FindSimulators(const System& system, Spelling spelling) {
     }
     simulators.found.push_back(found);
   };
-  if (!boxed.empty() && (steam.empty() || Comparable(boxed) != Comparable(steam)))
+  const std::string settings = app_data + sep + "Microsoft" + sep;
+  const bool one_folder = !boxed.empty() && Comparable(boxed) == Comparable(steam);
+  const bool boxed_settings = one_folder && !app_data.empty() &&
+                              system.exists(settings + "FSX" + sep + "fsx.cfg") &&
+                              !system.exists(settings + "FSX-SE" + sep + "fsx_se.cfg");
+  if (!boxed.empty() && (!one_folder || boxed_settings))
     add(boxed, system.exists(boxed + sep + "steam_api.dll"), false);
-  if (!steam.empty()) add(steam, true, true);
+  if (!steam.empty() && !boxed_settings) add(steam, true, true);
   return simulators;
 }
 

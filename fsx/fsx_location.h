@@ -27,6 +27,8 @@ struct Simulators {
   std::string app_data;  // %APPDATA%; empty where there is none (not Windows)
   /// The boxed key's installation first, then the Steam Edition's own key's.
   std::vector<Installation> found;
+  /// The registry values looked at, for a message when none names a folder.
+  std::string keys_tried;
 };
 
 Simulators FindSimulators(Spelling spelling);

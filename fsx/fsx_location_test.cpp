@@ -92,6 +92,28 @@ TEST(FsxLocation, EditionsAndTheirSettings) {
        "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
        "A:\\Microsoft\\FSX-SE\\exe.xml"},
       {"no %APPDATA%", {{Key::kBoxed, boxed}}, {}, "", "boxed FSX C:\\FSX  "},
+      {"only the installer's key",
+       {{Key::kBoxedSetup, boxed}},
+       {},
+       "A:",
+       "boxed FSX C:\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"the account's key before the installer's",
+       {{Key::kBoxed, boxed}, {Key::kBoxedSetup, {fsx::kRegSz, "E:\\Old FSX"}}},
+       {},
+       "A:",
+       "boxed FSX C:\\FSX A:\\Microsoft\\FSX\\fsx.cfg A:\\Microsoft\\FSX\\exe.xml"},
+      {"one folder, only fsx.cfg",
+       {{Key::kBoxedSetup, steam}, {Key::kSteam, steam}},
+       {steam_dll, "A:\\Microsoft\\FSX\\fsx.cfg"},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX\\fsx.cfg "
+       "A:\\Microsoft\\FSX\\exe.xml"},
+      {"one folder, both settings",
+       {{Key::kBoxed, steam}, {Key::kSteam, steam}},
+       {steam_dll, "A:\\Microsoft\\FSX\\fsx.cfg", "A:\\Microsoft\\FSX-SE\\fsx_se.cfg"},
+       "A:",
+       "FSX Steam Edition D:\\Steam\\steamapps\\common\\FSX A:\\Microsoft\\FSX-SE\\fsx_se.cfg "
+       "A:\\Microsoft\\FSX-SE\\exe.xml"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

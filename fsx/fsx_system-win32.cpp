@@ -18,25 +18,27 @@ using os::Narrow;
 using os::Wide;
 
 bool AppPath(Key key, RegistryText* value) {
-  // A 32-bit program reads the plain key; HKCU\Software is not redirected.
-  const wchar_t* name =
-      key == Key::kSteam
-          ? L"Software\\Microsoft\\Microsoft Games\\Flight Simulator - Steam Edition\\10.0"
-          : L"Software\\Microsoft\\Microsoft Games\\Flight Simulator\\10.0";
+  const KeyPlace place = PlaceOf(key);
+  const std::wstring name = Wide(place.key), value_name = Wide(place.value);
+  // HKCU\Software is shared by 32- and 64-bit programs. HKLM\SOFTWARE has a
+  // view for each: the 32-bit simulator's installer wrote the 32-bit one,
+  // which a 32-bit program reads anyway and a 64-bit one asks for.
   HKEY handle;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, name, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(place.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, name.c_str(), 0,
+                    KEY_QUERY_VALUE | (place.machine ? KEY_WOW64_32KEY : 0),
+                    &handle) != ERROR_SUCCESS)
     return false;
   // The value may change between asking its size and reading it; it may lack
   // its closing NUL or hold an odd byte: the buffer has room for a NUL of its
   // own and only whole characters are taken.
   std::vector<wchar_t> data;
   DWORD type = 0, size = 0;
-  LONG result = RegQueryValueExW(handle, L"AppPath", nullptr, &type, nullptr, &size);
+  LONG result = RegQueryValueExW(handle, value_name.c_str(), nullptr, &type, nullptr, &size);
   for (int attempt = 0; attempt < 4 && (result == ERROR_SUCCESS || result == ERROR_MORE_DATA);
        ++attempt) {
     data.assign(size / sizeof(wchar_t) + 2, L'\0');
     size = static_cast<DWORD>((data.size() - 1) * sizeof(wchar_t));
-    result = RegQueryValueExW(handle, L"AppPath", nullptr, &type,
+    result = RegQueryValueExW(handle, value_name.c_str(), nullptr, &type,
                               reinterpret_cast<BYTE*>(data.data()), &size);
     if (result != ERROR_MORE_DATA) break;
   }

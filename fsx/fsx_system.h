@@ -11,7 +11,19 @@
 
 namespace fsx {
 
-enum class Key { kBoxed, kSteam };  // ...\Flight Simulator\10.0, ...- Steam Edition\10.0
+// The values that name a simulator's folder: the boxed edition's AppPath
+// (written when it first runs under the account), the Steam Edition's own
+// AppPath, and the boxed installer's SetupPath for the whole machine.
+enum class Key { kBoxed, kSteam, kBoxedSetup };
+
+struct KeyPlace {
+  bool machine;     // HKEY_LOCAL_MACHINE (its 32-bit view), else HKEY_CURRENT_USER
+  const char* key;  // under the hive
+  const char* value;
+};
+
+/// Where `key` lies in the registry.
+KeyPlace PlaceOf(Key key);
 
 // Registry value types, as winnt.h numbers them.
 const unsigned long kRegSz = 1;
@@ -24,7 +36,7 @@ struct RegistryText {
 
 struct System {
   char separator;
-  /// The AppPath value under HKCU\`key`; false when the key or value is missing.
+  /// The value PlaceOf(`key`) names; false when the key or value is missing.
   std::function<bool(Key key, RegistryText* value)> app_path;
   /// `text` with its %VARIABLES% replaced, for a REG_EXPAND_SZ value.
   std::function<std::string(const std::string& text)> expand;

@@ -114,6 +114,23 @@ void XMLCALL OnEntity(void* data, const XML_Char*, int, const XML_Char*, int, co
   XML_StopParser(r->parser, XML_FALSE);
 }
 
+// Expat does not load an external DTD; it skips the references it cannot
+// resolve, so `remove` could take out an entry whose name a validating
+// reader spells otherwise.
+void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char* system_id,
+                       const XML_Char* public_id, int) {
+  Reader* r = static_cast<Reader*>(data);
+  if (!system_id && !public_id) return;
+  r->doc->external_dtd = true;
+  XML_StopParser(r->parser, XML_FALSE);
+}
+
+void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) {
+  Reader* r = static_cast<Reader*>(data);
+  r->doc->external_dtd = true;
+  XML_StopParser(r->parser, XML_FALSE);
+}
+
 // Expat reads UTF-8, UTF-16, ISO-8859-1 and US-ASCII itself; the simulator's
 // files declare Windows-1252, a single-byte encoding it takes as a table.
 int XMLCALL OnUnknownEncoding(void*, const XML_Char* name, XML_Encoding* info) {
@@ -138,6 +155,8 @@ ExeXml ReadExeXml(const std::string& bytes) {
   XML_SetXmlDeclHandler(reader.parser, OnDeclaration);
   XML_SetUnknownEncodingHandler(reader.parser, OnUnknownEncoding, nullptr);
   XML_SetEntityDeclHandler(reader.parser, OnEntity);
+  XML_SetStartDoctypeDeclHandler(reader.parser, OnDoctype);
+  XML_SetSkippedEntityHandler(reader.parser, OnSkippedEntity);
   // One call with the whole text: byte offsets then count from its start.
   if (XML_Parse(reader.parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) ==
       XML_STATUS_OK) {

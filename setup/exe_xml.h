@@ -45,6 +45,9 @@ struct ExeXml {
   // A DOCTYPE that declares entities: the parser stopped there, since the
   // offsets of expanded text point at the reference, not at the elements.
   bool declares_entities = false;
+  // A DOCTYPE naming an external DTD (SYSTEM or PUBLIC), or an entity the
+  // parser skipped: a reader that loads the DTD may see other names.
+  bool external_dtd = false;
 
   Encoding encoding = Encoding::kUtf8;
   std::string root;  // the root element's name

@@ -190,9 +190,16 @@ bool EncodePath(const std::string& path, Encoding encoding, std::string* bytes, 
   }
   if (encoding == Encoding::kUtf16 || encoding == Encoding::kOther) {
     plan->refused = true;
-    plan->message = std::string("it is written in ") + EncodingName(encoding) +
-                    "; this tool writes only Windows-1252, ISO-8859-1, US-ASCII and UTF-8 "
-                    "files. Nothing was changed.";
+    // Notepad's "ANSI" is the Windows-1252 of the simulator's own files.
+    plan->message =
+        std::string("it is written in ") + EncodingName(encoding) +
+        "; this tool writes only Windows-1252, ISO-8859-1, US-ASCII and UTF-8 files. Nothing "
+        "was changed. Open it in Notepad, choose File > Save As, set Encoding to ANSI, save it "
+        "and run again; or " +
+        (path.empty()
+             ? std::string("delete the <Launch.Addon> whose <Name> is Brindlewick by hand.")
+             : "add this entry by hand before </SimBase.Document>:\n" +
+                   Entry("  ", "    ", "\n", Escape(path)));
     return false;
   }
   if (!EncodeText(Escape(path), encoding, bytes)) {
@@ -269,6 +276,7 @@ Plan PlanNewFile(const std::string& path) {
               "  <Launch.ManualLoad>False</Launch.ManualLoad>" + nl +
               Entry("  ", "    ", nl, encoded) + nl + "</SimBase.Document>" + nl;
   plan.message = "created with the Brindlewick entry (Path: " + path + ").";
+  plan.would = "would be created with the Brindlewick entry (Path: " + path + ").";
   return Checked(plan, "", nullptr, &path);
 }
 
@@ -317,6 +325,7 @@ Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string&
     if (ours->manual_load_element.end != 0 && ours->manual_load != "False")
       splices.push_back({ours->manual_load_element, "<ManualLoad>False</ManualLoad>"});
     plan.message = "updated the Brindlewick entry (Path: " + path + ", enabled).";
+    plan.would = "would update the Brindlewick entry (Path: " + path + ", enabled).";
   } else {
     size_t first = doc.addons.empty() ? doc.first_child : doc.addons.back().element.begin;
     std::string indent = IndentOf(bytes, first, "  ");
@@ -334,10 +343,14 @@ Plan PlanInstall(const std::string& bytes, const ExeXml& doc, const std::string&
       splices.push_back({{doc.root_end_tag, doc.root_end_tag}, nl + entry});
     }
     plan.message = "added the Brindlewick entry (Path: " + path + ").";
+    plan.would = "would add the Brindlewick entry (Path: " + path + ").";
   }
-  if (duplicates > 0)
-    plan.message += " Took out " + std::to_string(duplicates) + " more Brindlewick " +
-                    (duplicates == 1 ? "entry" : "entries") + " (duplicates).";
+  if (duplicates > 0) {
+    const std::string more = std::to_string(duplicates) + " more Brindlewick " +
+                             (duplicates == 1 ? "entry" : "entries") + " (duplicates).";
+    plan.message += " Took out " + more;
+    plan.would += " Would take out " + more;
+  }
   plan.changed = !splices.empty();
   if (!plan.changed)
     plan.message = "already starts Brindlewick (Path: " + path + "); nothing to do.";
@@ -361,10 +374,11 @@ Plan PlanRemove(const std::string& bytes, const ExeXml& doc) {
     return Refused("its elements are not where the parser puts them. Nothing was changed.");
   plan.changed = !splices.empty();
   plan.text = Apply(bytes, splices);
-  plan.message = splices.empty() ? "has no Brindlewick entry; nothing to do."
-                 : splices.size() == 1
-                     ? "removed the Brindlewick entry."
-                     : "removed " + std::to_string(splices.size()) + " Brindlewick entries.";
+  const std::string what = splices.size() == 1
+                               ? "the Brindlewick entry."
+                               : std::to_string(splices.size()) + " Brindlewick entries.";
+  plan.message = splices.empty() ? "has no Brindlewick entry; nothing to do." : "removed " + what;
+  plan.would = "would remove " + what;
   return Checked(plan, bytes, &doc, nullptr);
 }
 

@@ -18,6 +18,7 @@ struct Plan {
   bool changed = false;   // false: nothing to do
   std::string text;       // the whole new file
   std::string message;    // what was done, or why not
+  std::string would;      // for a dry run: what would be done
 };
 
 /// Whether `addon` is ours: its whole name is ours, in any ASCII letter case.

@@ -1,4 +1,5 @@
 // The native build, for the tests: no registry, no known folders.
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
@@ -17,6 +18,7 @@ namespace setup_os {
 
 const char kSeparator = '/';
 const char kProgramName[] = "brindlewick";
+const char kTemporaryMark[] = ".brindlewick-tmp-";
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -102,25 +104,38 @@ bool ReadFile(const std::string& path, std::string* bytes, std::string* error) {
 
 bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
               std::string* error) {
-  std::string name = beside + ".brindlewick-XXXXXX";
+  struct stat info;
+  const bool exists = stat(beside.c_str(), &info) == 0;
+  if (exists && S_ISDIR(info.st_mode)) {
+    *error = "it is a folder, not a file: move it away";
+    return false;
+  }
+  // rename() would replace it, read-only or not; Windows refuses it.
+  if (exists && (info.st_mode & 0222) == 0) {
+    *error = "it is read-only: make it writable (chmod u+w " + beside + ")";
+    return false;
+  }
+  std::string name = beside + kTemporaryMark + "XXXXXX";
   int fd = mkstemp(&name[0]);
   if (fd < 0) {
     *error = std::strerror(errno);
     return false;
   }
   *created = name;
-  struct stat info;
-  mode_t mode = stat(beside.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+  mode_t mode = exists ? info.st_mode & 07777 : 0644;
   bool ok = fchmod(fd, mode) == 0;
   for (size_t done = 0; ok && done < bytes.size();) {
+    errno = 0;
     ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
     ok = wrote > 0;
     if (ok) done += static_cast<size_t>(wrote);
+    // A write that takes nothing and names no error: the disk is full.
+    if (wrote == 0 || (!ok && errno == 0)) errno = ENOSPC;
   }
   ok = ok && fsync(fd) == 0;
-  if (!ok) *error = std::strerror(errno);
+  if (!ok) *error = errno == ENOSPC ? "the disk is full" : std::strerror(errno);
   if (close(fd) != 0 && ok) {
-    *error = std::strerror(errno);
+    *error = errno == ENOSPC ? "the disk is full" : std::strerror(errno);
     ok = false;
   }
   return ok;
@@ -144,6 +159,32 @@ bool Replace(const std::string& replacement, const std::string& target, std::str
 
 void RemoveFile(const std::string& path) { unlink(path.c_str()); }
 
+int RemoveTemporaries(const std::string& beside) {
+  size_t slash = beside.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : beside.substr(0, slash + 1);
+  std::string prefix =
+      (slash == std::string::npos ? beside : beside.substr(slash + 1)) + kTemporaryMark;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    struct stat info;
+    std::string path = folder + (slash == std::string::npos ? "/" : "") + name;
+    if (name.compare(0, prefix.size(), prefix) == 0 && lstat(path.c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode) && unlink(path.c_str()) == 0)
+      ++removed;
+  }
+  closedir(dir);
+  return removed;
+}
+
+bool Link(const std::string& path, const std::string& link) {
+  return ::link(path.c_str(), link.c_str()) == 0;
+}
+
+void Pause(int milliseconds) { usleep(static_cast<useconds_t>(milliseconds) * 1000); }
+
 bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bool* busy,
                  std::string* error) {
   *busy = false;
@@ -151,7 +192,7 @@ bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bo
   for (;;) {
     int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-      *error = std::strerror(errno);
+      *error = errno == EISDIR ? "it is a folder, not a file: move it away" : std::strerror(errno);
       return false;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) {

@@ -16,6 +16,7 @@ namespace setup_os {
 
 const char kSeparator = '\\';
 const char kProgramName[] = "Brindlewick.exe";
+const char kTemporaryMark[] = ".brindlewick-tmp-";
 
 namespace {
 
@@ -130,7 +131,11 @@ bool WriteNew(const std::string& beside, const std::string& bytes, std::string* 
               std::string* error) {
   std::wstring target = Wide(beside);
   DWORD attributes = GetFileAttributesW(target.c_str());
-  // ReplaceFile and MoveFileEx refuse it with no more than "Access is denied".
+  // MoveFileEx refuses both with no more than "Access is denied".
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    *error = "it is a folder, not a file: move it away";
+    return false;
+  }
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     *error = "it is read-only: clear Read-only in the Properties of " + beside;
     return false;
@@ -138,7 +143,7 @@ bool WriteNew(const std::string& beside, const std::string& bytes, std::string* 
   HANDLE file = INVALID_HANDLE_VALUE;
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    *created = beside + ".brindlewick-" + std::to_string(GetCurrentProcessId()) + "-" +
+    *created = beside + kTemporaryMark + std::to_string(GetCurrentProcessId()) + "-" +
                std::to_string(counter++);
     file = CreateFileW(Wide(*created).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -150,28 +155,55 @@ bool WriteNew(const std::string& beside, const std::string& bytes, std::string* 
     return false;
   }
   DWORD wrote = 0;
-  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr) &&
-            wrote == bytes.size() && FlushFileBuffers(file);
-  if (!ok) *error = ErrorText(GetLastError());
+  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  DWORD code = ok ? 0 : GetLastError();
+  // A write that takes fewer bytes and names no error: the disk is full.
+  if (ok && wrote != bytes.size()) ok = false, code = ERROR_DISK_FULL;
+  if (ok && !FlushFileBuffers(file)) ok = false, code = GetLastError();
+  if (!ok)
+    *error = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL ? "the disk is full"
+                                                                       : ErrorText(code);
   CloseHandle(file);
   return ok;
 }
 
 bool Replace(const std::string& replacement, const std::string& target, std::string* error) {
-  std::wstring from = Wide(replacement), to = Wide(target);
-  // ReplaceFile keeps the old file's attributes and permissions; it needs an
-  // old file, so a new one is moved into place.
-  if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr))
-    return true;
-  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  // One rename, as on XP: ReplaceFile takes the old file away before it puts
+  // the new one in place, and may fail in between.
+  if (MoveFileExW(Wide(replacement).c_str(), Wide(target).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   *error = ErrorText(GetLastError());
   return false;
 }
 
 void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+int RemoveTemporaries(const std::string& beside) {
+  size_t slash = beside.find_last_of("\\/");
+  std::wstring folder = slash == std::string::npos ? L"" : Wide(beside.substr(0, slash + 1));
+  std::wstring prefix =
+      Wide((slash == std::string::npos ? beside : beside.substr(slash + 1)) + kTemporaryMark);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + prefix + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int removed = 0;
+  do {
+    // The pattern also meets 8.3 short names: the long name must match.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        std::wstring(found.cFileName).compare(0, prefix.size(), prefix) == 0 &&
+        DeleteFileW((folder + found.cFileName).c_str()))
+      ++removed;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return removed;
+}
+
+bool Link(const std::string& path, const std::string& link) {
+  return CreateHardLinkW(Wide(link).c_str(), Wide(path).c_str(), nullptr);
+}
+
+void Pause(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 // A lock file opened for no one else, removed by the system when it is
 // closed, however the process ends.
@@ -188,10 +220,14 @@ bool AcquireLock(const std::string& lock, int seconds, std::intptr_t* handle, bo
       return true;
     }
     DWORD code = GetLastError();
+    DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      *error = "it is a folder, not a file: move it away";
+      return false;
+    }
     // Access is denied while another's lock file is being deleted.
     bool held = code == ERROR_SHARING_VIOLATION ||
-                (code == ERROR_ACCESS_DENIED &&
-                 GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
+                (code == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES);
     if (!held) {
       *error = ErrorText(code);
       return false;

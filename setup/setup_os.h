@@ -43,18 +43,34 @@ bool WrittenPath(const std::string& path, std::string* written, std::string* err
 /// The whole file; false with the system's reason in `error`.
 bool ReadFile(const std::string& path, std::string* bytes, std::string* error);
 
-/// Writes `bytes` to a new file of a unique name beside `beside` (its name
-/// and a suffix), flushed to disk, with the permissions `beside` has, if it
-/// exists; its name goes to `created`, also on failure (the caller removes it).
+/// What the names of the temporary files beside a file add to its name;
+/// nothing else the tool writes (the backup, the lock) starts so.
+extern const char kTemporaryMark[];
+
+/// Writes `bytes` to a new file of a unique name beside `beside` (its name,
+/// kTemporaryMark and a suffix), flushed to disk, with the permissions
+/// `beside` has, if it exists; its name goes to `created`, also on failure
+/// (the caller removes it). A read-only `beside` or a folder of that name is
+/// refused: it is not to be replaced.
 bool WriteNew(const std::string& beside, const std::string& bytes, std::string* created,
               std::string* error);
 
-/// Puts `replacement` in the place of `target` in one step (ReplaceFile or
-/// MoveFileEx on Windows, rename elsewhere): readers see the old file or the
-/// new one, never a part.
+/// Puts `replacement` in the place of `target` in one step (one MoveFileEx
+/// on Windows, rename elsewhere): readers see the old file or the new one,
+/// never a part, and never no file.
 bool Replace(const std::string& replacement, const std::string& target, std::string* error);
 
 void RemoveFile(const std::string& path);
+
+/// Gives the file `path` names the second name `link` (a hard link); false
+/// where the file system has none (FAT) or `link` exists.
+bool Link(const std::string& path, const std::string& link);
+
+/// Removes the temporary files a killed run left beside `beside`; how many.
+int RemoveTemporaries(const std::string& beside);
+
+/// Waits `milliseconds`.
+void Pause(int milliseconds);
 
 /// Takes the exclusive lock named `lock` (a file beside the one guarded),
 /// trying for `seconds`; false with `busy` when another holds it all the
@@ -81,6 +97,13 @@ class Files {
     return setup_os::Replace(replacement, target, error);
   }
   virtual void RemoveFile(const std::string& path) { setup_os::RemoveFile(path); }
+  virtual int RemoveTemporaries(const std::string& beside) {
+    return setup_os::RemoveTemporaries(beside);
+  }
+  virtual void Pause(int milliseconds) { setup_os::Pause(milliseconds); }
+  virtual bool Link(const std::string& path, const std::string& link) {
+    return setup_os::Link(path, link);
+  }
   virtual bool Lock(const std::string& lock, bool* busy, std::string* error) {
     if (!AcquireLock(lock, 5, &handle_, busy, error)) return false;
     lock_ = lock;

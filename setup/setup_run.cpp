@@ -13,7 +13,8 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: brindlewick-setup install [EXE] | remove | status [--exe-xml FILE] [--dry-run]\n"
+    "Usage: brindlewick-setup install [EXE] [--new] | remove | status [--exe-xml FILE] "
+    "[--dry-run]\n"
     "  install [EXE]   makes the simulator start Brindlewick (default: the Brindlewick.exe\n"
     "                  beside this tool)\n"
     "  remove          takes the Brindlewick entry out of exe.xml\n"
@@ -22,6 +23,8 @@ const char kUsage[] =
     "  --exe-xml FILE  the exe.xml to use (default: that of the simulator whose folder\n"
     "                  holds the program, else %APPDATA%\\Microsoft\\FSX\\exe.xml)\n"
     "  --dry-run       prints what would be written and changes nothing\n"
+    "  --new           install: starts a new exe.xml even though the missing or empty\n"
+    "                  one's backup holds other programs' entries\n"
     "  --version       prints the tool's version\n"
     "Double-clicked, without a command, it shows the status and waits for a key.\n"
     "Exit code: 0 done or nothing to do, 1 refused, 2 exe.xml unreadable or broken.\n";
@@ -29,6 +32,10 @@ const char kUsage[] =
 const char kBackupSuffix[] = ".brindlewick-backup";
 const char kLockSuffix[] = ".brindlewick-lock";
 const int kLoaded = -1;  // Load's result when the file can be used
+// A missing, empty or broken file may be one that another program is
+// writing: it is judged once two reads this far apart agree.
+const int kSettleMilliseconds = 100;
+const int kSettleTries = 30;
 
 struct Options {
   std::string command;
@@ -36,6 +43,7 @@ struct Options {
   bool exe_named = false;  // an empty EXE named is refused, not taken as the default
   std::string exe_xml;
   bool dry_run = false;
+  bool fresh = false;  // --new
 };
 
 // Windows compares file names without regard to case.
@@ -55,6 +63,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options* options, std::o
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--dry-run") {
       options->dry_run = true;
+    } else if (args[i] == "--new") {
+      options->fresh = true;
     } else if (args[i] == "--exe-xml") {
       // An empty FILE would fall back to the search and change another file.
       if (i + 1 == args.size() || args[i + 1].empty() || args[i + 1].rfind("--", 0) == 0) {
@@ -126,7 +136,8 @@ struct Loaded {
   std::string bytes;
   setup::ExeXml doc;
   bool existed = false;
-  bool blank = false;  // 0 bytes, or only blank lines and a byte-order mark
+  bool blank = false;          // 0 bytes, or only blank lines and a byte-order mark
+  bool backup_others = false;  // missing or blank, and the backup holds others' entries
 };
 
 bool Blank(const std::string& bytes) {
@@ -134,19 +145,73 @@ bool Blank(const std::string& bytes) {
   return bytes.find_first_not_of(" \t\r\n", from) == std::string::npos;
 }
 
+bool HoldsOthers(const setup::ExeXml& doc) {
+  for (const setup::Addon& addon : doc.addons)
+    if (!setup::IsOurs(addon)) return true;
+  return false;
+}
+
+bool BackupHoldsOthers(setup_os::Files& files, const std::string& backup) {
+  std::string bytes, error;
+  if (!files.Exists(backup) || !files.ReadFile(backup, &bytes, &error)) return false;
+  const setup::ExeXml doc = setup::ReadExeXml(bytes);
+  return doc.well_formed && HoldsOthers(doc);
+}
+
+// One reading of the file.
+struct Look {
+  bool exists = false;
+  bool read = false;
+  std::string bytes;
+  std::string error;
+  bool operator==(const Look& other) const {
+    return exists == other.exists && read == other.read && bytes == other.bytes &&
+           error == other.error;
+  }
+};
+
+Look LookAt(setup_os::Files& files, const std::string& path) {
+  Look look;
+  look.exists = files.Exists(path);
+  if (look.exists) look.read = files.ReadFile(path, &look.bytes, &look.error);
+  return look;
+}
+
+// What another program may leave for a moment while it writes the file.
+bool Unsettled(const Look& look) {
+  return !look.exists || !look.read || Blank(look.bytes) ||
+         !setup::ReadExeXml(look.bytes).well_formed;
+}
+
 // Reads and judges the file: kLoaded, or the exit code when it cannot be used.
 int Load(setup_os::Files& files, const std::string& path, const std::string& backup, Loaded* file,
          std::ostream& out, std::ostream& err) {
-  if (!files.Exists(path)) {
+  if (setup_os::IsDirectory(path)) {
+    err << path << " is a folder, not a file: the simulator reads exe.xml from a file of that "
+        << "name. Move the folder away and run again. Nothing was changed.\n";
+    return 2;
+  }
+  Look look = LookAt(files, path);
+  for (int tries = 0; Unsettled(look); ++tries) {
+    if (tries == kSettleTries) {
+      err << path << " keeps changing: another program is writing it. Run brindlewick-setup "
+          << "again when that program is done. Nothing was changed.\n";
+      return 1;
+    }
+    files.Pause(kSettleMilliseconds);
+    Look again = LookAt(files, path);
+    if (again == look) break;
+    look = again;
+  }
+  if (!look.exists) {
     out << path << " does not exist yet.\n";
     file->blank = true;
-    return kLoaded;
-  }
-  file->existed = true;
-  std::string error;
-  if (!files.ReadFile(path, &file->bytes, &error)) {
-    err << path << ": cannot be read: " << error << ".\n";
+  } else if (!look.read) {
+    err << path << ": cannot be read: " << look.error << ".\n";
     return 2;
+  } else {
+    file->existed = true;
+    file->bytes = look.bytes;
   }
   // Real ones hold a few kilobytes; the parser takes lengths as int.
   if (file->bytes.size() > (16u << 20)) {
@@ -154,12 +219,18 @@ int Load(setup_os::Files& files, const std::string& path, const std::string& bac
         << "was changed.\n";
     return 2;
   }
-  file->blank = Blank(file->bytes);
-  if (file->blank) {
+  if (file->existed && Blank(file->bytes)) {
+    file->blank = true;
     out << path
         << (file->bytes.empty() ? " is empty (0 bytes)"
                                 : " holds only blank lines or a byte-order mark")
         << ": it is treated as missing.\n";
+  }
+  if (file->blank) {
+    file->backup_others = BackupHoldsOthers(files, backup);
+    if (file->backup_others)
+      out << "The backup " << backup << " holds other programs' entries: copy it to " << path
+          << " to get them back.\n";
     return kLoaded;
   }
   file->doc = setup::ReadExeXml(file->bytes);
@@ -168,6 +239,12 @@ int Load(setup_os::Files& files, const std::string& path, const std::string& bac
     err << path << ": its DOCTYPE declares entities, which this tool does not expand, so an "
         << "entry may not be where it stands: write the entries out in full without the "
         << "<!DOCTYPE ...> and run again. Nothing was changed.\n";
+    return 1;
+  }
+  if (doc.external_dtd) {
+    err << path << ": its DOCTYPE refers to declarations outside the file, which this tool "
+        << "does not read, so an entry may not be named as it seems: delete the <!DOCTYPE ...> "
+        << "and run again. Nothing was changed.\n";
     return 1;
   }
   if (!doc.well_formed) {
@@ -194,17 +271,39 @@ void SayChanged(const std::string& path, std::ostream& err) {
   err << path << " changed while brindlewick-setup worked; run it again. It was not written.\n";
 }
 
-bool HoldsOthers(const setup::ExeXml& doc) {
-  for (const setup::Addon& addon : doc.addons)
-    if (!setup::IsOurs(addon)) return true;
-  return false;
-}
+// A second name of the file being replaced, removed however Write ends.
+struct Kept {
+  setup_os::Files& files;
+  std::string name;
+  bool keeping = false;
+  ~Kept() {
+    if (keeping) files.RemoveFile(name);
+  }
+};
 
-bool BackupHoldsOthers(setup_os::Files& files, const std::string& backup) {
-  std::string bytes, error;
-  if (!files.Exists(backup) || !files.ReadFile(backup, &bytes, &error)) return false;
-  const setup::ExeXml doc = setup::ReadExeXml(bytes);
-  return doc.well_formed && HoldsOthers(doc);
+// Whether another program wrote the replaced file in place while it was
+// replaced: what it wrote went away with that file, which `kept` still
+// names. It is put back, once whole, over ours (never over a file that
+// differs from ours); what that program writes later then lands there too.
+bool WrittenAsReplaced(setup_os::Files& files, const std::string& path, const std::string& written,
+                       const Kept& kept, const Loaded& old, const setup::Plan& plan,
+                       std::ostream& err) {
+  files.Pause(kSettleMilliseconds);
+  std::string replaced, again, now, error;
+  if (!files.ReadFile(kept.name, &replaced, &error) || replaced == old.bytes) return false;
+  for (int tries = 0; tries < kSettleTries; ++tries) {
+    files.Pause(kSettleMilliseconds);
+    if (!files.ReadFile(kept.name, &again, &error) || again == replaced) break;
+    replaced = again;
+  }
+  const bool put_back = files.ReadFile(path, &now, &error) && now == plan.text &&
+                        files.Replace(kept.name, written, &error);
+  err << path << " was written by another program while brindlewick-setup replaced it; "
+      << (put_back ? "what that program wrote was put back. Run brindlewick-setup again."
+                   : "what that program wrote then may be lost. Run brindlewick-setup status "
+                     "to see what it holds.")
+      << "\n";
+  return true;
 }
 
 // The new text beside the file; the backup, written the same way, of a file
@@ -237,6 +336,12 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
         << (files.Exists(backup) ? " (the backup is as it was)" : "") << ".\n";
     return 1;
   }
+  // A second name for the file about to be replaced: another program that
+  // writes it in place while it is replaced writes into that one, which
+  // tells. Killed runs' leftovers went with the temporary files.
+  Kept kept{files, written + setup_os::kTemporaryMark + "kept"};
+  kept.keeping = old.existed && files.Link(written, kept.name);
+  // The last look, right before the swap: nothing but the rename follows.
   if (Changed(files, path, old)) {
     files.RemoveFile(temporary);
     SayChanged(path, err);
@@ -249,30 +354,21 @@ int Write(setup_os::Files& files, const std::string& path, const std::string& wr
     return 1;
   }
   std::string again;
-  const bool read = files.ReadFile(path, &again, &error);
-  // A sound exe.xml other than ours was written by another program after the
-  // swap: putting ours or the old one back would lose its entry.
-  if (read && again != plan.text) {
+  if (!files.ReadFile(path, &again, &error) || again != plan.text) {
+    // Another program wrote it at the same moment (or the disk fails):
+    // putting the old file back over that would lose what it wrote.
     const setup::ExeXml now = setup::ReadExeXml(again);
-    if (now.well_formed && now.root == "SimBase.Document") {
-      err << path << " was changed by another program right after brindlewick-setup wrote it; "
-          << "run brindlewick-setup status to see what it holds.\n";
-      return 1;
-    }
-  }
-  if (!read || again != plan.text) {
-    std::string back;
-    bool restored = old.existed ? files.WriteNew(written, old.bytes, &back, &error) &&
-                                      files.Replace(back, written, &error)
-                                : (files.RemoveFile(written), !files.Exists(path));
-    if (!restored && !back.empty()) files.RemoveFile(back);
-    err << path << " does not read back as written; "
-        << (restored ? "the previous file was put back"
-                     : "putting the previous file back failed too" +
-                           (back_up ? ": it is in " + backup : std::string()))
-        << ".\n";
+    err << path
+        << (now.well_formed && now.root == "SimBase.Document"
+                ? " was changed by another program right after brindlewick-setup wrote it"
+                : " does not read back as brindlewick-setup wrote it: another program may be "
+                  "writing it")
+        << "; it was left as it is. ";
+    if (back_up) err << "The file before this change is in " << backup << ". ";
+    err << "Run brindlewick-setup status to see what it holds.\n";
     return 1;
   }
+  if (kept.keeping && WrittenAsReplaced(files, path, written, kept, old, plan, err)) return 1;
   out << path << ": " << plan.message << "\n";
   if (back_up)
     out << "The previous file is kept as " << backup << ".\n";
@@ -333,9 +429,21 @@ int Change(const Options& options, const std::string& target, const std::string&
           << ". Nothing was changed.\n";
     return 1;
   }
+  // Only a setup holding the lock writes them: any there now are a killed one's.
+  if (!options.dry_run) {
+    int left = files.RemoveTemporaries(written) + files.RemoveTemporaries(backup);
+    if (left > 0)
+      out << "Removed " << left << " temporary file" << (left == 1 ? "" : "s")
+          << " that a stopped brindlewick-setup left beside " << path << ".\n";
+  }
   Loaded file;
   int code = Load(files, path, backup, &file, out, err);
   if (code != kLoaded) return code;
+  if (options.command == "install" && file.backup_others && !options.fresh) {
+    err << "Nothing was written: brindlewick-setup install --new starts a new " << path
+        << " holding only Brindlewick.\n";
+    return 1;
+  }
   const std::string& bytes = file.bytes;
   const setup::ExeXml& doc = file.doc;
   if (!file.blank && doc.root != "SimBase.Document") {
@@ -359,7 +467,7 @@ int Change(const Options& options, const std::string& target, const std::string&
     return 0;
   }
   if (options.dry_run) {
-    out << path << ": " << plan.message
+    out << path << ": " << plan.would
         << "\nDry run: nothing was written. The new file would read:\n"
         << setup::DecodeText(plan.text, file.blank ? setup::Encoding::kWindows1252 : doc.encoding);
     return 0;
@@ -380,6 +488,22 @@ std::vector<std::string> Folders(const fsx::Simulators& simulators) {
   return folders;
 }
 
+// The folder of the simulator that reads `exe_xml`; else the first found's,
+// where the program should be.
+std::string SimulatorFor(const fsx::Simulators& simulators, const std::string& exe_xml) {
+  std::string simulator = simulators.found.empty() ? "" : simulators.found[0].folder;
+  for (const fsx::Installation& found : simulators.found)
+    if (SameFolder(found.exe_xml, exe_xml)) simulator = found.folder;
+  return simulator;
+}
+
+void WarnIfElsewhere(const std::string& program, const std::string& simulator, std::ostream& out) {
+  std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
+  if (!simulator.empty() && !SameFolder(folder, simulator + setup_os::kSeparator))
+    out << "Warning: Brindlewick.exe is not in the simulator's folder; put it there with the "
+           "Quillmar folder, so it finds its placement files however the simulator starts it.\n";
+}
+
 int Status(const std::string& path, const fsx::Simulators& simulators, setup_os::Files& files,
            std::ostream& out, std::ostream& err) {
   out << "exe.xml: " << path << "\n";
@@ -397,11 +521,7 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
   const setup::Addon* ours = nullptr;
   for (const setup::Addon& addon : doc.addons)
     if (setup::IsOurs(addon) && !ours) ours = &addon;
-  // The simulator that reads this exe.xml; else the first found, whose folder
-  // the program should be in.
-  std::string simulator = simulators.found.empty() ? "" : simulators.found[0].folder;
-  for (const fsx::Installation& found : simulators.found)
-    if (SameFolder(found.exe_xml, path)) simulator = found.folder;
+  const std::string simulator = SimulatorFor(simulators, path);
   if (!ours) {
     out << "Brindlewick entry: none (brindlewick-setup install adds it).\n";
   } else {
@@ -425,37 +545,38 @@ int Status(const std::string& path, const fsx::Simulators& simulators, setup_os:
   out << "Simulator folder: " << simulator << "\n"
       << "Placement files: " << count << " in " << placement << "\n";
   if (count == 0) out << "Warning: no placement files in " << placement << ".\n";
-  std::string folder = ours ? ours->path.substr(0, ours->path.find_last_of("\\/") + 1) : "";
-  if (ours && !SameFolder(folder, simulator + setup_os::kSeparator))
-    out << "Warning: Brindlewick.exe is not in the simulator's folder; put it there with the "
-           "Quillmar folder, so it finds its placement files however the simulator starts it.\n";
+  if (ours) WarnIfElsewhere(ours->path, simulator, out);
   return 0;
 }
 
-// Which simulators there are, then each exe.xml of theirs that exists (or the
-// one install would use).
+// Which simulators there are, then each exe.xml of theirs that exists and
+// the one install would use.
 int StatusAll(const Options& options, const fsx::Simulators& simulators, setup_os::Files& files,
               std::ostream& out, std::ostream& err) {
+  if (simulators.found.empty())
+    out << "Found: no FSX in the registry (looked at " << simulators.keys_tried << ").\n";
   for (const fsx::Installation& found : simulators.found) {
     out << "Found: " << fsx::EditionName(found) << " in " << found.folder;
     if (!found.exe_xml.empty()) out << ", which reads " << found.exe_xml;
     out << "\n";
   }
   std::vector<std::string> paths;
-  if (!options.exe_xml.empty()) paths.push_back(options.exe_xml);
-  for (const fsx::Installation& found : simulators.found)
-    if (options.exe_xml.empty() && !found.exe_xml.empty() && setup_os::Exists(found.exe_xml) &&
-        std::find(paths.begin(), paths.end(), found.exe_xml) == paths.end())
-      paths.push_back(found.exe_xml);
-  if (paths.empty()) {
-    std::string path;
-    if (!FindExeXml(simulators, "", &path, err)) {
-      ReportSimConnect(Folders(simulators), out);
-      return 1;
-    }
-    paths.push_back(path);
-  }
   int code = 0;
+  if (!options.exe_xml.empty()) {
+    paths.push_back(options.exe_xml);
+  } else {
+    for (const fsx::Installation& found : simulators.found)
+      if (!found.exe_xml.empty() && setup_os::Exists(found.exe_xml) &&
+          std::find(paths.begin(), paths.end(), found.exe_xml) == paths.end())
+        paths.push_back(found.exe_xml);
+    // The one install would write, found as install finds it (or why not).
+    std::string path;
+    if (!FindExeXml(simulators, Join(setup_os::ProgramFolder(), setup_os::kProgramName), &path,
+                    err))
+      code = 1;
+    else if (std::find(paths.begin(), paths.end(), path) == paths.end())
+      paths.push_back(path);
+  }
   for (const std::string& path : paths)
     code = std::max(code, Status(path, simulators, files, out, err));
   ReportSimConnect(Folders(simulators), out);
@@ -491,6 +612,8 @@ int RunSetup(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::string path = options.exe_xml;
   if (path.empty() && !FindExeXml(simulators, target, &path, err)) return 1;
   int code = Change(options, target, path, files, out, err);
+  if (options.command == "install" && code == 0)
+    WarnIfElsewhere(target, SimulatorFor(simulators, path), out);
   // It still installs: SimConnect may come afterwards, before the next flight.
   if (options.command == "install" && code == 0) WarnWithoutSimConnect(Folders(simulators), out);
   return code;

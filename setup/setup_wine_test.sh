@@ -11,8 +11,10 @@ steam_key='HKCU\Software\Microsoft\Microsoft Games\Flight Simulator - Steam Edit
 work=$(mktemp -d)
 appdata_win=$("$WINE" cmd /c echo %APPDATA% | tr -d '\r')
 appdata=$("$WINE" winepath -u "$appdata_win")
+machine_key='HKLM\Software\Microsoft\Microsoft Games\Flight Simulator\10.0'
 cleanup() {
   "$WINE" reg delete "$key" /v AppPath /f >/dev/null 2>&1 || true
+  "$WINE" reg delete "$machine_key" /v SetupPath /f >/dev/null 2>&1 || true
   "$WINE" reg delete "$steam_key" /f >/dev/null 2>&1 || true
   rm -rf "$work" "$appdata/Microsoft/FSX" "$appdata/Microsoft/FSX-SE"
 }
@@ -79,11 +81,32 @@ exe.xml: $appdata_win\\Microsoft\\FSX\\exe.xml"
 grep -qF "$expected" <<<"$out" && grep -qxF "Simulator folder: $se_win" <<<"$out" ||
   fail "status with both editions said: $out"
 
+# The Steam Edition's own key, before it ever ran: status says what install says.
+mv "$appdata/Microsoft/FSX-SE" "$work/FSX-SE"
+code=0
+out=$( (cd "$se" && "$WINE" brindlewick-setup.exe status 2>&1 | tr -d '\r')) || code=$?
+[ "$code" = 1 ] &&
+  grep -qF "The simulator's settings folder $appdata_win\Microsoft\FSX-SE does not exist" <<<"$out" ||
+  fail "status without FSX-SE: $out"
+mv "$work/FSX-SE" "$appdata/Microsoft/FSX-SE"
+
+# Only the installer's key (the 32-bit view a 32-bit program reads), then none.
+"$WINE" reg delete "$key" /v AppPath /f >/dev/null
+"$WINE" reg delete "$steam_key" /f >/dev/null
+"$WINE" reg add "$machine_key" /v SetupPath /t REG_SZ /d "$sim_win\\" /f >/dev/null
+out=$(run status) || fail "status: $out"
+grep -qF "Found: boxed FSX in $sim_win," <<<"$out" || fail "SetupPath alone: $out"
+"$WINE" reg delete "$machine_key" /v SetupPath /f >/dev/null
+out=$(run status 2>&1) || true
+grep -qF 'Found: no FSX in the registry (looked at HKCU\Software\Microsoft\Microsoft Games\Flight Simulator\10.0 AppPath, HKLM\SOFTWARE\' <<<"$out" ||
+  fail "no key: $out"
+
 # An AppPath written without its closing NUL, and with an odd byte after it.
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"AppPath"=hex(1):%s\r\n' \
   "${key/HKCU/HKEY_CURRENT_USER}" 43,00,3a,00,5c,00,46,00,53,00,58,00,5c |
   iconv -f UTF-8 -t UTF-16 >"$work/no-nul.reg"
 "$WINE" reg import "$("$WINE" winepath -w "$work/no-nul.reg")" >/dev/null 2>&1
-out=$(run status) || fail "status: $out"
+# The program is in neither folder and both files exist: install would ask.
+out=$(run status) && fail "status: $out"
 grep -qF "Found: boxed FSX in C:\FSX," <<<"$out" || fail "AppPath without its NUL: $out"
 echo "ok: setup under Wine"

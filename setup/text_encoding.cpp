@@ -9,10 +9,10 @@ namespace {
 
 // 0x80..0x9F; the five bytes Windows-1252 leaves undefined map to the C1
 // controls of the same number, as Windows' own conversion does.
-const int kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const int kWindows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool SameName(const std::string& a, const char* b) {
   size_t i = 0;
@@ -51,12 +51,18 @@ Encoding EncodingOf(const std::string& declared, const std::string& bytes) {
 
 const char* EncodingName(Encoding encoding) {
   switch (encoding) {
-    case Encoding::kUtf8: return "UTF-8";
-    case Encoding::kWindows1252: return "Windows-1252";
-    case Encoding::kLatin1: return "ISO-8859-1";
-    case Encoding::kAscii: return "US-ASCII";
-    case Encoding::kUtf16: return "UTF-16";
-    case Encoding::kOther: break;
+    case Encoding::kUtf8:
+      return "UTF-8";
+    case Encoding::kWindows1252:
+      return "Windows-1252";
+    case Encoding::kLatin1:
+      return "ISO-8859-1";
+    case Encoding::kAscii:
+      return "US-ASCII";
+    case Encoding::kUtf16:
+      return "UTF-16";
+    case Encoding::kOther:
+      break;
   }
   return "an encoding this tool does not write";
 }
