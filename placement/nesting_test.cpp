@@ -73,10 +73,31 @@ TEST(NestingTest, WalksAsTheParserReads) {
                                                   {"< a/><b/>", -1},
                                                   {"<!DOCTYPE x [ <!ENTITY e 'v'> ]>", 0},
                                                   {"<!-- <a/> --><!DOCTYPE p><b/>", -1},
-                                                  {"<a><!x <b/></a>", -1}};
+                                                  {"<a><!x <b/></a>", 3},
+                                                  // A reference without its ';' runs on.
+                                                  {"<a x='&#9'/>\n<b>&#9;</b>", 6},
+                                                  {"<a>&#9 x &#9;</a>", -1},
+                                                  {"<a x='<SimObjectEntry>'/>", 6},
+                                                  {"<a x='<b>'/>", -1}};
   for (const auto& [text, at] : runaways) {
-    const char* found = WalkAsParser(text, 10).runaway;
+    ParserWalk walk = WalkAsParser(text, 10);
+    const char* found = walk.swallows.empty() ? nullptr : walk.swallows.front().at;
     EXPECT_EQ(found ? found - text : -1, at) << text;
+  }
+  // What the parser reads otherwise than XML does.
+  const std::pair<const char*, std::vector<int>> oddities[] = {
+      {"<a x='Fish & Chips'>&amp;&lt;&#65;&#x41;</a>", {11}},
+      {"<a>&nbsp;&#0;&#65 x&#66;</a>", {3, 9, 13}},
+      {"<?xml version='1.0' encoding='ISO-8859-1'?><a>&#233;&#8364;</a>", {52}},
+      {"<!-- a -- b <!-- c --><a x='<'/>", {7, 12, 28}},
+      {"<!-- a ---> <!-- ------ -->", {7, 17}},
+  };
+  for (const auto& [text, at] : oddities) {
+    std::vector<int> found;
+    for (const Oddity& oddity : WalkAsParser(text, 10, true).oddities) {
+      found.push_back(static_cast<int>(oddity.at - text));
+    }
+    EXPECT_EQ(found, at) << text;
   }
   std::string wide = "<a";
   for (int i = 0; i < kMaxPlacementAttributes; ++i) wide += " a" + std::to_string(i) + "=''";
