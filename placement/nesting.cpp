@@ -74,7 +74,9 @@ class Walker {
       }
       if (kind == Kind::kDeclaration && !encoding_.decided) {
         PassDeclaration(declared_.c_str(), &encoding_);
-        if (encoding_.utf8 && p) walk.utf8From = p;
+        // The parser counts places on in UTF-8 from where it last placed
+        // something in the declaration: its last attribute, or its start.
+        if (encoding_.utf8 && p) walk.utf8From = declarationStamp_;
       }
       if (stop != ParserStop::kNone) break;
       p = SkipWhiteSpace(p);
@@ -104,9 +106,17 @@ class Walker {
   // internal subset, a '<' before a space, or a declaration's words it cannot
   // read take whatever stands up to there.
   void Swallows(const char* node, const char* from, const char* end) {
-    if (!swallows_.empty() && swallows_.back().at >= node) return;  // said of a part of it
     if (!memchr(from, '<', static_cast<size_t>(end - from))) return;
-    swallows_.push_back({node, end, SwallowKind::kMarkup});
+    Swallowed(node, end, SwallowKind::kMarkup);
+  }
+
+  // A node said already (a declaration's value) runs on to `end` now.
+  void Swallowed(const char* node, const char* end, SwallowKind kind) {
+    if (!swallows_.empty() && swallows_.back().at == node) {
+      if (end > swallows_.back().end) swallows_.back().end = end;
+      return;
+    }
+    swallows_.push_back({node, end, kind});
   }
 
   void Note(const char* at, const char* end, TextOddity kind) {
@@ -263,6 +273,7 @@ class Walker {
   const char* ParseDeclaration(const char* p) {
     const char* start = p;
     declared_.clear();
+    declarationStamp_ = p;
     p += 5;
     while (p && *p) {
       if (*p == '>') return p + 1;
@@ -271,6 +282,9 @@ class Walker {
       std::string_view name;
       std::string ignored;
       const char* value = p;
+      bool known = StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true) ||
+                   StringEqual(p, "encoding", 8, true);
+      if (known) declarationStamp_ = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
         p = ParseAttribute(p, &name, &ignored, &value);
       } else if (StringEqual(p, "encoding", 8, true)) {
@@ -282,9 +296,8 @@ class Walker {
       }
       // A value read over a '<' or a line break took markup with it; white
       // space around the '=' may hold line breaks as XML allows.
-      if (p && (swallows_.empty() || swallows_.back().at < start) &&
-          std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
-        swallows_.push_back({start, p, SwallowKind::kDeclarationValue});
+      if (p && std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
+        Swallowed(start, p, SwallowKind::kDeclarationValue);
       }
     }
     return nullptr;
@@ -349,9 +362,13 @@ class Walker {
       const char* value = nullptr;
       p = ParseAttribute(p, &attribute, nullptr, &value);
       if (!p || !*p) return nullptr;
-      // Unless a reference in it that ran on is said already.
-      const char* lt = static_cast<const char*>(memchr(value, '<', static_cast<size_t>(p - value)));
-      if (lt && (swallows_.empty() || swallows_.back().at < value)) {
+      // What a reference or character in it that ran on took is said already.
+      const char* from = value;
+      if (!swallows_.empty() && swallows_.back().at >= value) from = swallows_.back().end;
+      const char* lt =
+          from < p ? static_cast<const char*>(memchr(from, '<', static_cast<size_t>(p - from)))
+                   : nullptr;
+      if (lt) {
         if (std::string_view(lt, static_cast<size_t>(p - lt)).find("<SimObjectEntry") !=
             std::string_view::npos) {
           swallows_.push_back({value, p, SwallowKind::kValue});
@@ -428,6 +445,7 @@ class Walker {
   std::vector<std::string_view> attributes_;
   int attributesMost_ = 0;
   std::string declared_;
+  const char* declarationStamp_ = nullptr;
   bool noteOddities_;
   bool nestedEntry_ = false;
   std::vector<Swallow> swallows_;

@@ -31,24 +31,30 @@ const char* TextPlaces::Step(const char* p, int* row, int* column, bool* swallow
 }
 
 TextPlace TextPlaces::Of(const char* at) const {
-  int line = 1;
-  const char* lineStart = text_;
-  for (const char* p = text_; p < at;) {
-    const char* n = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(at - p)));
-    if (!n) break;
-    ++line;
-    lineStart = p = n + 1;
+  if (!at_ || at < at_) {
+    at_ = text_;
+    place_ = {1, 0};
+  }
+  // From the last place: across the line breaks first, then along the line.
+  const char* p = at_;
+  for (const char* n; p < at && (n = static_cast<const char*>(
+                                     memchr(p, '\n', static_cast<size_t>(at - p))));) {
+    ++place_.line;
+    place_.column = 0;
+    p = n + 1;
   }
   int row = 0;
-  int column = 0;
   bool ignored = false;
-  for (const char* p = lineStart; p < at && *p && *p != '\n';) {
-    const char* next = Step(p, &row, &column, &ignored);
+  while (p < at && *p) {
+    const char* next = Step(p, &row, &place_.column, &ignored);
     // A character is never counted across a line break.
-    const char* brk = static_cast<const char*>(memchr(p + 1, '\n', static_cast<size_t>(next - p - 1)));
+    const char* brk =
+        static_cast<const char*>(memchr(p + 1, '\n', static_cast<size_t>(next - p - 1)));
     p = brk ? brk : next;
+    if (brk) break;  // at stands inside the broken character, before the break
   }
-  return {line, column + 1};
+  at_ = p;
+  return {place_.line, place_.column + 1};
 }
 
 void TextPlaces::CountAsParser() const {
@@ -70,12 +76,22 @@ TextPlace TextPlaces::OfParsed(int row, int column) const {
   if (rowStarts_.empty() || row < 1 || static_cast<size_t>(row) > rowStarts_.size()) {
     return {row, column};
   }
-  // Step along the parser's row to its column; the parser placed the node
-  // at the first step that reached it.
-  const char* p = rowStarts_[static_cast<size_t>(row - 1)];
-  int r = row - 1;
-  int c = 0;
+  // Step along the parser's row to its column, on from the last place asked
+  // for when it stands before on the same row; the parser placed the node at
+  // the first step that reached it.
+  if (!parsedAt_ || parsedRow_ != row - 1 || parsedColumn_ > column - 1) {
+    parsedAt_ = rowStarts_[static_cast<size_t>(row - 1)];
+    parsedRow_ = row - 1;
+    parsedColumn_ = 0;
+  }
+  const char* p = parsedAt_;
+  int r = parsedRow_;
+  int c = parsedColumn_;
   bool ignored = false;
-  while (*p && c < column - 1 && r == row - 1) p = Step(p, &r, &c, &ignored);
+  while (*p && c < column - 1 && r == row - 1) {
+    parsedAt_ = p;
+    parsedColumn_ = c;
+    p = Step(p, &r, &c, &ignored);
+  }
   return Of(p);
 }

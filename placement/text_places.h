@@ -45,6 +45,13 @@ class TextPlaces {
   // nothing when its rows are the text's lines.
   mutable bool counted_ = false;
   mutable std::vector<const char*> rowStarts_;
+  // Places are mostly asked for in the order of the text: each count goes on
+  // from the last one, so that many places in a long file cost one pass.
+  mutable const char* at_ = nullptr;
+  mutable TextPlace place_;
+  mutable const char* parsedAt_ = nullptr;
+  mutable int parsedRow_ = 0;
+  mutable int parsedColumn_ = 0;
 };
 
 #endif  // BRINDLEWICK_PLACEMENT_TEXT_PLACES_H_
