@@ -6,6 +6,7 @@
 
 #include "placement/cut_character.h"
 #include "placement/loader.h"
+#include "placement/text_places.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -103,6 +104,27 @@ TEST(NestingTest, WalksAsTheParserReads) {
   for (int i = 0; i < kMaxPlacementAttributes; ++i) wide += " a" + std::to_string(i) + "=''";
   EXPECT_EQ(WalkAsParser((wide + "/>").c_str(), 10).attributes, kMaxPlacementAttributes);
   EXPECT_EQ(WalkAsParser((wide + " z=''/>").c_str(), 10).attributes, kMaxPlacementAttributes + 1);
+}
+
+// A byte that begins no character takes the line break after it into the
+// parser's count; places are the file's own, asked for in any order.
+TEST(TextPlacesTest, CountsTheTextsOwnLines) {
+  const char* text = "<!--\xe9\n-->\n<b/>\t<c/>";
+  TextPlaces places(text, text, 4);
+  const std::pair<const char*, std::pair<int, int>> at[] = {
+      {text + 10, {3, 1}}, {text + 6, {2, 1}}, {text + 15, {3, 9}}, {text + 4, {1, 5}}};
+  for (const auto& [p, place] : at) {
+    TextPlace found = places.Of(p);
+    EXPECT_EQ(std::make_pair(found.line, found.column), place) << p - text;
+  }
+  const std::pair<std::pair<int, int>, std::pair<int, int>> parsed[] = {
+      {{2, 1}, {3, 1}}, {{2, 9}, {3, 9}}, {{1, 1}, {1, 1}}, {{2, 5}, {3, 5}}};
+  for (const auto& [row, place] : parsed) {
+    TextPlace found = places.OfParsed(row.first, row.second);
+    EXPECT_EQ(std::make_pair(found.line, found.column), place) << row.first << ":" << row.second;
+  }
+  TextPlaces plain("<a/>\n<b/>", nullptr, 4);  // no drift: TinyXML's places as they are
+  EXPECT_EQ(plain.OfParsed(2, 1).line, 2);
 }
 
 TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
