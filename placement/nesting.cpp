@@ -282,12 +282,11 @@ class Walker {
       std::string_view name;
       std::string ignored;
       const char* value = p;
-      bool known = StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true) ||
-                   StringEqual(p, "encoding", 8, true);
-      if (known) declarationStamp_ = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
+        declarationStamp_ = p;  // the parser places each attribute it reads
         p = ParseAttribute(p, &name, &ignored, &value);
       } else if (StringEqual(p, "encoding", 8, true)) {
+        declarationStamp_ = p;
         declared_.clear();
         p = ParseAttribute(p, &name, &declared_, &value);
       } else {
