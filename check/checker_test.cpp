@@ -234,6 +234,11 @@ std::vector<Case> Cases() {
          Entry("A", "Lat=\"x\" Lon=\"1\" Alt=\"1\"")}}, {"F"}, 0,
        "F/a.xml:6:16: warning: Lat \"x\" is not a number: this entry takes 0, as the first entry of the file\n"
        "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n", ""},
+      {"NulInEntry", {{"F/a.xml", "<SimObjectEntry><O Dir=\"A\"/><!-- x\n" + std::string(1, '\0') +
+         " --><PlacementData/></SimObjectEntry>\n"}}, {"F"}, 1,
+       "F/a.xml: error: the file does not load: Error reading Element value. (a NUL byte, a "
+       "character 0, at line 2 ends the text the program reads)\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n", ""},
       {"NulInClosedComment", {{"F/a.xml", Entry("A", kHere) + "<!-- x\n" + std::string(1, '\0') +
          " -->\n" + Entry("B", kHere)}}, {"F"}, 1,
        "F/a.xml:5:1: error: a NUL byte (a character 0) cuts short the comment that starts at line 4: the program stops reading the file here and reads no entry after it\n"

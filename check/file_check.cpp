@@ -204,6 +204,13 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
     int line = 0;
     int column = 0;
     if (parsed) ParsedPlace(*run, document.ErrorRow(), document.ErrorCol(), &line, &column);
+    // The parser's text ends at a zero byte: what it failed on may be only that.
+    size_t nul = strlen(parse.text.c_str());
+    if (parsed && nul < parse.text.size()) {
+      why += " (a NUL byte, a character 0, at line " +
+             std::to_string(places.Of(parse.text.c_str() + nul).line) +
+             " ends the text the program reads)";
+    }
     Report(run, file, line, column, Severity::kError, "the file does not load: " + why);
     run->places = nullptr;
     return;
