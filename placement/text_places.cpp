@@ -93,5 +93,12 @@ TextPlace TextPlaces::OfParsed(int row, int column) const {
     parsedColumn_ = c;
     p = Step(p, &r, &c, &ignored);
   }
+  // A character that begins no character took the node's '<' into its step:
+  // the parser counted on past it, but the node starts there.
+  if (p - parsedAt_ > 1) {
+    const char* lt = static_cast<const char*>(
+        memchr(parsedAt_ + 1, '<', static_cast<size_t>(p - parsedAt_ - 1)));
+    if (lt) return Of(lt);
+  }
   return Of(p);
 }
