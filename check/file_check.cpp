@@ -14,25 +14,23 @@ namespace {
 
 bool IsNamed(const TiXmlNode* node, const char* name) { return strcmp(node->Value(), name) == 0; }
 
-// A file from which nothing is read most often wraps its entries in an
-// element of its own; a file holding only Debug is fine as it is.
-void ReportNoEntries(const TiXmlDocument& document, const std::string& file, CheckRun* run) {
-  for (const TiXmlElement* top = document.FirstChildElement(); top;
-       top = top->NextSiblingElement()) {
-    if (IsNamed(top, "Debug")) continue;
-    int line, column;
-    ParsedPlace(*run, top->Row(), top->Column(), &line, &column);
-    Report(run, file, line, column, Severity::kWarning,
-           "no top-level SimObjectEntry: the program reads no entry from this file");
-    return;
-  }
-}
-
 void ReportAtNode(CheckRun* run, const std::string& file, const TiXmlBase* node,
                   Severity severity, const std::string& message) {
   int line, column;
   ParsedPlace(*run, node->Row(), node->Column(), &line, &column);
   Report(run, file, line, column, severity, message);
+}
+
+// A file from which nothing is read, and which wraps no entries (said apart);
+// a file holding only Debug is fine as it is.
+void ReportNoEntries(const TiXmlDocument& document, const std::string& file, CheckRun* run) {
+  for (const TiXmlElement* top = document.FirstChildElement(); top;
+       top = top->NextSiblingElement()) {
+    if (IsNamed(top, "Debug")) continue;
+    ReportAtNode(run, file, top, Severity::kWarning,
+                 "no top-level SimObjectEntry: the program reads no entry from this file");
+    return;
+  }
 }
 
 // Entries below the top level are never read: inside a wrapper, or inside an
