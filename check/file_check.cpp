@@ -14,8 +14,8 @@ namespace {
 
 bool IsNamed(const TiXmlNode* node, const char* name) { return strcmp(node->Value(), name) == 0; }
 
-void ReportAtNode(CheckRun* run, const std::string& file, const TiXmlBase* node,
-                  Severity severity, const std::string& message) {
+void ReportAtNode(CheckRun* run, const std::string& file, const TiXmlBase* node, Severity severity,
+                  const std::string& message) {
   int line, column;
   ParsedPlace(*run, node->Row(), node->Column(), &line, &column);
   Report(run, file, line, column, severity, message);
@@ -51,12 +51,12 @@ void ReportNested(const TiXmlDocument& document, const std::vector<const TiXmlEl
     bool wrapper = !IsNamed(entries[i], "SimObjectEntry");
     for (const TiXmlElement* nested : NestedEntries(entries[i])) {
       ReportAtNode(run, file, nested, Severity::kError,
-                   wrapper ? "this entry stands inside <" + std::string(entries[i]->Value()) +
-                                 "> (" + where +
-                                 ") and is not read: entries must stand at the top level"
-                           : "this entry stands inside " + where +
-                                 ", and is not read: close that entry before it (its end tag "
-                                 "comes later or is swallowed)");
+                   wrapper
+                       ? "this entry stands inside <" + std::string(entries[i]->Value()) + "> (" +
+                             where + ") and is not read: entries must stand at the top level"
+                       : "this entry stands inside " + where +
+                             ", and is not read: close that entry before it (its end tag "
+                             "comes later or is swallowed)");
     }
   }
 }
@@ -80,7 +80,8 @@ std::string SwallowMessage(const SwallowPlace& swallow) {
       return "this attribute value holds a <SimObjectEntry> tag and " + to +
              ": the program does not read the entries in it (check its quotes)";
     default:
-      return "this <!...> or <?...?> is not closed before a '<' and runs on to a later '>' on line " +
+      return "this <!...> or <?...?> is not closed before a '<' and runs on to a later '>' on "
+             "line " +
              std::to_string(swallow.endLine) + ": the program does not read the entries in it";
   }
 }
@@ -96,7 +97,8 @@ std::string OddityMessage(const OddityPlace& oddity) {
     case TextOddity::kBareAmpersand:
       return "a bare '&' is dropped: the program reads the text without it; write &amp;";
     case TextOddity::kUnknownEntity:
-      return text + " is no entity the program knows: it drops the '&' and keeps the rest; "
+      return text +
+             " is no entity the program knows: it drops the '&' and keeps the rest; "
              "write &amp; for a '&'";
     case TextOddity::kMisreadReference:
       return "the character reference " + text +
@@ -162,8 +164,8 @@ void CheckPlacementDocument(const TiXmlDocument& document, const std::string& fi
   if (HasDebugFlag(document) && !lastFile.empty()) {
     const TiXmlNode* debug = document.FirstChild("Debug");
     ReportAtNode(run, file, debug, Severity::kWarning,
-           "Debug has no effect here: only the last file, " + lastFile +
-               ", decides whether the console stays open");
+                 "Debug has no effect here: only the last file, " + lastFile +
+                     ", decides whether the console stays open");
   }
   std::vector<const TiXmlElement*> entries = EntryElements(document);
   bool wrapped = !EntryWrappers(document).empty();
@@ -220,8 +222,7 @@ void CheckPlacementFile(const std::string& file, const std::string& lastFile, Ch
            SwallowMessage(swallow));
   }
   for (const OddityPlace& oddity : parse.oddities) {
-    Report(run, file, oddity.at.line, oddity.at.column, Severity::kWarning,
-           OddityMessage(oddity));
+    Report(run, file, oddity.at.line, oddity.at.column, Severity::kWarning, OddityMessage(oddity));
   }
   if (parse.nul.line > 0) {
     Report(run, file, parse.nul.line, parse.nul.column, Severity::kError,

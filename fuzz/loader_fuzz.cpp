@@ -171,7 +171,8 @@ void CheckNothingLostUnsaid(const std::string& bytes, const std::string& log,
   for (const auto& [line, count] : tags) {
     if (covered.Covers(line)) continue;
     if (count <= read[line] + covered.skipped[line]) continue;
-    fprintf(stderr, "an entry is lost without a word: %d start tag(s) on line %d, %d read, %d said\n%s\n",
+    fprintf(stderr,
+            "an entry is lost without a word: %d start tag(s) on line %d, %d read, %d said\n%s\n",
             count, line, read[line], covered.skipped[line], log.c_str());
     abort();
   }

@@ -95,8 +95,7 @@ const char* StoppedReason(ParserStop kind);
 /// Parses `text`, the file's text as TinyXML's LoadFile hands it to its
 /// parser (ParserText), into `document`, unless it is refused first. With
 /// `oddities`, they are placed too. The document's tab size counts columns.
-PlacementParse ParsePlacementText(std::string text, TiXmlDocument* document,
-                                  bool oddities = false);
+PlacementParse ParsePlacementText(std::string text, TiXmlDocument* document, bool oddities = false);
 
 /// Reads the file at `nativePath` and parses it as LoadFile would. A file
 /// that cannot be read fails with the error LoadFile gives it.

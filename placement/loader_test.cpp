@@ -139,7 +139,8 @@ TEST(LoaderTest, LoadsFiles) {
            "\n</SimObjectEntry>",
        "\n\n  SimObjEntry: A\n\tNo Lat given, using 0\n\tNo Lon given, using 0\n\tNo Alt given, "
        "using 0\n\n  Skipped entry (line 3): it stands inside entry 1 (line 1); close that entry "
-       "before it" + kSwallowed + "1" + kMarkup + "2" + kNotRead + "\n\n",
+       "before it" +
+           kSwallowed + "1" + kMarkup + "2" + kNotRead + "\n\n",
        "A@0,0,0[]\n", false},
       // Entries in a wrapper: none is read, and the log says so.
       {"<Scenery>\n" + kA + "\n" + kB + "\n</Scenery>",

@@ -192,9 +192,9 @@ class Walker {
         } else {
           Note(p, after, TextOddity::kMisreadReference);
         }
-      } else if (noteOddities_ && (after - digits > 8 || code == 0 || code > 0x10FFFF ||
-                                   (code >= 0xD800 && code <= 0xDFFF) ||
-                                   (!encoding_.utf8 && code > 0xFF))) {
+      } else if (noteOddities_ &&
+                 (after - digits > 8 || code == 0 || code > 0x10FFFF ||
+                  (code >= 0xD800 && code <= 0xDFFF) || (!encoding_.utf8 && code > 0xFF))) {
         // No character, or, read byte by byte, one the parser cuts to a byte.
         Note(p, after, TextOddity::kMisreadReference);
       }

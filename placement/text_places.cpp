@@ -37,8 +37,8 @@ TextPlace TextPlaces::Of(const char* at) const {
   }
   // From the last place: across the line breaks first, then along the line.
   const char* p = at_;
-  for (const char* n; p < at && (n = static_cast<const char*>(
-                                     memchr(p, '\n', static_cast<size_t>(at - p))));) {
+  for (const char* n;
+       p < at && (n = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(at - p))));) {
     ++place_.line;
     place_.column = 0;
     p = n + 1;
