@@ -361,17 +361,25 @@ class Walker {
       const char* value = nullptr;
       p = ParseAttribute(p, &attribute, nullptr, &value);
       if (!p || !*p) return nullptr;
-      // What a reference or character in it that ran on took is said already.
-      const char* from = value;
-      if (!swallows_.empty() && swallows_.back().at >= value) from = swallows_.back().end;
-      const char* lt =
-          from < p ? static_cast<const char*>(memchr(from, '<', static_cast<size_t>(p - from)))
-                   : nullptr;
-      if (lt) {
-        if (std::string_view(lt, static_cast<size_t>(p - lt)).find("<SimObjectEntry") !=
-            std::string_view::npos) {
+      // What a reference or character in it that ran on took is said already;
+      // a start tag elsewhere in the value is not.
+      if (memchr(value, '<', static_cast<size_t>(p - value))) {
+        size_t inner = swallows_.size();
+        while (inner > 0 && swallows_[inner - 1].at >= value) --inner;
+        bool entry = false;
+        const char* from = value;
+        for (size_t k = inner; k <= swallows_.size(); ++k) {
+          const char* to = k < swallows_.size() ? swallows_[k].at : p;
+          if (from < to &&
+              std::string_view(from, static_cast<size_t>(to - from)).find("<SimObjectEntry") !=
+                  std::string_view::npos) {
+            entry = true;
+          }
+          if (k < swallows_.size() && swallows_[k].end > from) from = swallows_[k].end;
+        }
+        if (entry) {
           swallows_.push_back({value, p, SwallowKind::kValue});
-        } else {
+        } else if (inner == swallows_.size()) {
           Note(value, p, TextOddity::kLessThanInValue);
         }
       }
