@@ -131,7 +131,8 @@ void ReadPlacementFilesAgain() {
   ConsolePrintf("\nFSX SimObject Creation History:\n");
   SwitchSeason();
   if (ends) {
-    ConsolePrintf("\nThe last placement file has no Debug now: Brindlewick stops watching the files");
+    ConsolePrintf(
+        "\nThe last placement file has no Debug now: Brindlewick stops watching the files");
     authorMode = false;
     // The console stays as it is; a season shown by key gives way to the month.
     bool held = previewHolds;

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "placement/text_places.h"
+
 void Report(CheckRun* run, const std::string& file, int line, int column, Severity severity,
             const std::string& message) {
   const char* kind = "note";
@@ -20,6 +22,12 @@ void Report(CheckRun* run, const std::string& file, int line, int column, Severi
   out << file;
   if (line > 0) out << ':' << line << ':' << column;
   out << ": " << kind << ": " << message << '\n';
+}
+
+void ParsedPlace(const CheckRun& run, int row, int column, int* line, int* shownColumn) {
+  TextPlace place = run.places ? run.places->OfParsed(row, column) : TextPlace{row, column};
+  *line = place.line;
+  *shownColumn = place.column;
 }
 
 std::string Printable(const std::string& text) {

@@ -29,6 +29,7 @@ struct CheckedEntry {
 
 struct TitleIndex;
 struct InstalledTitle;
+class TextPlaces;
 
 enum class Severity { kError, kWarning, kNote };
 
@@ -48,7 +49,13 @@ struct CheckRun {
   /// The nearest installed title found for each title not installed (null:
   /// none near): an author's one misspelling is often repeated many times.
   std::unordered_map<std::string, const InstalledTitle*> nearest;
+  /// While a file is checked: its text's places, through which the rows and
+  /// columns TinyXML gives its nodes are shown (null: as they are).
+  const TextPlaces* places = nullptr;
 };
+
+/// Where `run` shows what TinyXML placed at `row` and `column`.
+void ParsedPlace(const CheckRun& run, int row, int column, int* line, int* shownColumn);
 
 /// Prints "file:line:column: error|warning|note: message" and counts it. A
 /// line of 0 (position unknown) leaves out line and column.

@@ -117,13 +117,13 @@ std::vector<Case> Cases() {
        "sequence)\n"
        "F/h.xml:1:1: warning: no top-level SimObjectEntry: the program reads no entry from "
        "this file\n"
-       "F/i.xml:1:1: warning: no top-level SimObjectEntry: the program reads no entry from "
-       "this file (entries inside <Scenery> are not read; they must stand at the top level)\n"
+       "F/i.xml:1:1: error: <Scenery> holds 1 entry, which the program does not read: entries "
+       "must stand at the top level\n"
        "F/j.xml:3:1: warning: SimTitle \"Bateau \xc3\xa9t\xc3\xa9\"" + kNotAnsi +
        "F/k.xml:3:19: warning: SimTitle is 256 characters long; the simulator takes at most 255\n"
        "F/k.xml:5:1: note: \"L\" stands at the same position as \"B\" (F/a.xml:5)\n"
        "F/l.xml:6:1: warning: SimTitle \"\xc3\xa9" + x253 + "\"" + kNotAnsi +
-       "12 files (5 not loaded), 10 entries, 42 variants: 12 errors, 15 warnings, 3 notes\n", ""},
+       "12 files (5 not loaded), 10 entries, 42 variants: 13 errors, 14 warnings, 3 notes\n", ""},
       {"PreviewAndGeoJson",
        {{"F/a.xml", "<SimObjectEntry><O Dir=\"a\"/><Season Type=\"HW\" SimTitle=\"Sn&#27;ow\"/>\n"
                     "<Season Type=\"XX\" SimTitle=\"Buds\"/><Season Type=\"SU\" SimTitle=\"Sun\"/>"
@@ -178,11 +178,71 @@ std::vector<Case> Cases() {
       {"RunawayDeclaration", {{"F/a.xml", "<?xml version='1.0\"?>\n<SimObjectEntry><O Dir='X'/>"
                                           "<PlacementData/></SimObjectEntry>\n" + Entry("A", kHere)}},
        {"F"}, 1, "F/a.xml:1:1: error: a value of this XML declaration runs over a '<' or a line "
-       "break (its quotes do not match): the program does not read what it swallows\n" +
+       "break (its quotes do not match) and runs on to line 2: the program does not read the entries in "
+       "it\n" +
        std::string(kOneEntry), ""},
       {"UnclosedDoctype", {{"F/a.xml", "\n  <!DOCTYPE placement\n" + Entry("A", kHere) + Entry("B", kHere)}},
-       {"F"}, 1, "F/a.xml:2:3: error: this <!...> or <?...?> is not closed before a '<' (it runs on "
-       "to a later '>'): the program does not read what it swallows\n" + std::string(kOneEntry), ""},
+       {"F"}, 1, "F/a.xml:2:3: error: this <!...> or <?...?> is not closed before a '<' and runs on "
+       "to a later '>' on line 3: the program does not read the entries in it\n" +
+       std::string(kOneEntry), ""},
+      // What TinyXML reads otherwise than an author means, said where it stands.
+      {"ReferenceWithoutSemicolon", {{"F/a.xml", "<SimObjectEntry><O Dir=\"Caf&#233\"/>\n</SimObjectEntry>\n" +
+         Entry("B", kHere) + "<SimObjectEntry><O Dir=\"C&#233;\"/>\n<PlacementData Lat=\"5\" Lon=\"5\" "
+         "Alt=\"5\"/></SimObjectEntry>\n"}}, {"F"}, 1,
+       "F/a.xml:1:1: note: \"Caf\xE9\" has no Season: nothing stands here in any season\n"
+       "F/a.xml:1:28: error: this character reference lacks its ';': the parser runs on to line 6, to the next ';', and takes the digits before it; the program does not read the entries in it (add the ';')\n"
+       "1 file, 1 entry, 0 variants: 1 error, 0 warnings, 1 note\n", ""},
+      {"NestedEntry", {{"F/a.xml", "<SimObjectEntry><O Dir=\"A\"/>\n" + Entry("B", kHere) +
+         "<PlacementData " + kHere + "/></SimObjectEntry>\n<SimObjectEntry><O Dir=\"C\"/><PlacementData/>"
+         "<!x\n</SimObjectEntry>\n" + Entry("D", kHere) + "</SimObjectEntry>\n"}}, {"F"}, 1,
+       "F/a.xml:2:1: error: this entry stands inside entry 1, line 1, and is not read: close that entry before it (its end tag comes later or is swallowed)\n"
+       "F/a.xml:8:1: error: this entry stands inside entry 2, line 6, and is not read: close that entry before it (its end tag comes later or is swallowed)\n"
+       "F/a.xml:1:1: note: \"A\" has no Season: nothing stands here in any season\n"
+       "F/a.xml:6:29: warning: PlacementData has no Lat: this entry takes the previous entry's value, 1\n"
+       "F/a.xml:6:29: warning: PlacementData has no Lon: this entry takes the previous entry's value, 2\n"
+       "F/a.xml:6:29: warning: PlacementData has no Alt: this entry takes the previous entry's value, 3\n"
+       "F/a.xml:6:1: note: \"C\" has no Season: nothing stands here in any season\n"
+       "F/a.xml:6:1: note: \"C\" stands at the same position as \"A\" (F/a.xml:1)\n"
+       "F/a.xml:6:45: error: this <!...> or <?...?> is not closed before a '<' and runs on to a later '>' on line 7: the program does not read the entries in it\n"
+       "1 file, 2 entries, 0 variants: 3 errors, 3 warnings, 3 notes\n", ""},
+      {"WrapperAfterFirstEntry", {{"F/a.xml", Entry("A", kHere) + "<Scenery>" + Entry("B", kHere) +
+         "</Scenery>\n"}}, {"F"}, 1,
+       "F/a.xml:4:10: error: this entry stands inside <Scenery> (entry 2, line 4) and is not read: entries must stand at the top level\n"
+       "F/a.xml:4:1: warning: <Scenery> is read as entry 2 although it is not named SimObjectEntry\n"
+       "F/a.xml:4:1: error: entry 2 is skipped by the program: it holds entries (<SimObjectEntry> inside it); entries must stand at the top level\n"
+       "1 file, 1 entry, 5 variants: 2 errors, 1 warning, 0 notes\n", ""},
+      {"UnknownNodesInEntry", {{"F/a.xml", std::string("<SimObjectEntry><O Dir=\"A\"/>< Season Type=\"SU\" "
+         "SimTitle=\"s\"/>\n<!DOCTYPE x <Season Type=\"FA\" SimTitle=\"f\"/>\n<Q Dir=<Season/>\n"
+         "<PlacementData ") + kHere + "/></SimObjectEntry>\n"}}, {"F"}, 1,
+       "F/a.xml:1:29: warning: \"< Season Type=\"SU\" SimTitle=\"s\"...>\" inside entry 1 is no element: what it holds up to its '>' is not read\n"
+       "F/a.xml:1:1: note: \"A\" has no Season: nothing stands here in any season\n"
+       "F/a.xml:2:1: error: this <!...> or <?...?> is not closed before a '<' and runs on to a later '>' on line 2: the program does not read the entries in it\n"
+       "F/a.xml:3:8: warning: this attribute value holds a '<' (write &lt;): if a quote is missing, the value runs on over markup, which is not read\n"
+       "1 file, 1 entry, 0 variants: 1 error, 2 warnings, 1 note\n", ""},
+      {"CommentEndedWrongly", {{"F/a.xml", Entry("A", kHere) + "<!-- B is off ->\n" + Entry("B", kHere) +
+         "<!-- end -->\n<!-- a -- b -->"}}, {"F"}, 0,
+       "F/a.xml:8:1: warning: \"<!--\" inside a comment: comments do not nest, the first \"-->\" ends both\n"
+       "F/a.xml:9:8: warning: \"--\" inside a comment (XML allows none): a comment meant to end at \"->\" runs on to the next \"-->\" and hides what stands between\n"
+       "1 file, 1 entry, 5 variants: 0 errors, 2 warnings, 0 notes\n", ""},
+      {"AmpersandAndReferences", {{"F/a.xml", kLatin1 + Entry("A", kHere, "Fish & Chips") +
+         Entry("B", "Lat=\"5\" Lon=\"5\" Alt=\"5\"", "&#8364;uro &nbsp;")}}, {"F"}, 0,
+       "F/a.xml:3:34: warning: a bare '&' is dropped: the program reads the text without it; write &amp;\n"
+       "F/a.xml:6:29: warning: the character reference \"&#8364;\" is read as another text than XML reads: write its ';' right after the digits, for a character the file's encoding holds\n"
+       "F/a.xml:6:40: warning: \"&nbsp;\" is no entity the program knows: it drops the '&' and keeps the rest; write &amp; for a '&'\n"
+       "1 file, 2 entries, 10 variants: 0 errors, 3 warnings, 0 notes\n", ""},
+      {"LinesAfterNoCharacter", {{"F/a.xml", "<?xml version=\"1.0\"?>\n<!-- \xe9\n-->\n" +
+         Entry("A", "Lat=\"x\" Lon=\"1\" Alt=\"1\"")}}, {"F"}, 0,
+       "F/a.xml:6:16: warning: Lat \"x\" is not a number: this entry takes 0, as the first entry of the file\n"
+       "1 file, 1 entry, 5 variants: 0 errors, 1 warning, 0 notes\n", ""},
+      {"NulInEntry", {{"F/a.xml", "<SimObjectEntry><O Dir=\"A\"/><!-- x\n" + std::string(1, '\0') +
+         " --><PlacementData/></SimObjectEntry>\n"}}, {"F"}, 1,
+       "F/a.xml: error: the file does not load: Error reading Element value. (a NUL byte, a "
+       "character 0, at line 2 ends the text the program reads)\n"
+       "1 file (1 not loaded), 0 entries, 0 variants: 1 error, 0 warnings, 0 notes\n", ""},
+      {"NulInClosedComment", {{"F/a.xml", Entry("A", kHere) + "<!-- x\n" + std::string(1, '\0') +
+         " -->\n" + Entry("B", kHere)}}, {"F"}, 1,
+       "F/a.xml:5:1: error: a NUL byte (a character 0) cuts short the comment that starts at line 4: the program stops reading the file here and reads no entry after it\n"
+       "1 file, 1 entry, 5 variants: 1 error, 0 warnings, 0 notes\n", ""},
       {"MisspelledFirstEntry", {{"F/a.xml", "<Debug/><SimObjectEntyr/>\n <simobjectentry/>< SimObjectEntry><O Dir='x'/>"
                                            "</SimObjectEntry>" + Entry("A", kHere)}},
        {"F"}, 0, "F/a.xml:1:9: warning: <SimObjectEntyr> before the first SimObjectEntry is not read "

@@ -17,14 +17,19 @@ struct Place {
   int column;
 };
 
-Place PlaceOf(const TiXmlBase* node) { return {node->Row(), node->Column()}; }
+// The places TinyXML counts, shown as the text's own (CheckRun::places).
+Place PlaceOf(const CheckRun* run, const TiXmlBase* node) {
+  Place place;
+  ParsedPlace(*run, node->Row(), node->Column(), &place.line, &place.column);
+  return place;
+}
 
 // Where the attribute stands, or its element when it is missing.
-Place AttributePlace(const TiXmlElement* element, const char* name) {
+Place AttributePlace(const CheckRun* run, const TiXmlElement* element, const char* name) {
   for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next()) {
-    if (strcmp(a->Name(), name) == 0) return PlaceOf(a);
+    if (strcmp(a->Name(), name) == 0) return PlaceOf(run, a);
   }
-  return PlaceOf(element);
+  return PlaceOf(run, element);
 }
 
 void ReportAt(CheckRun* run, const std::string& file, Place place, Severity severity,
@@ -43,14 +48,14 @@ void CheckVariant(const TiXmlElement* season, const std::string& file, bool utf8
   std::string type = season->Attribute("Type");
   // "SP" is how the files have always named spring, which has no code of its own.
   if (type != "SU" && type != "FA" && type != "WI" && type != "HW" && type != "SP") {
-    ReportAt(run, file, AttributePlace(season, "Type"), Severity::kWarning,
+    ReportAt(run, file, AttributePlace(run, season, "Type"), Severity::kWarning,
              "Type " + Quoted(type) + " is not SU, FA, WI or HW: the object shows in " +
                  SeasonName(ParseSeasonCode(type)) + " only");
   }
   std::string title = season->Attribute("SimTitle");
   // The program passes the bytes on; the simulator's object titles are ANSI.
   if (utf8 && !IsAscii(title)) {
-    ReportAt(run, file, PlaceOf(season), Severity::kWarning,
+    ReportAt(run, file, PlaceOf(run, season), Severity::kWarning,
              "SimTitle " + Quoted(title) +
                  " is sent as UTF-8 bytes (the file is read as UTF-8), but the simulator's "
                  "titles are Windows-1252 text: it will not match; save the file as ISO-8859-1 "
@@ -58,7 +63,7 @@ void CheckVariant(const TiXmlElement* season, const std::string& file, bool utf8
   }
   size_t length = title.size();
   if (length > kLongestSimTitle) {
-    ReportAt(run, file, AttributePlace(season, "SimTitle"), Severity::kWarning,
+    ReportAt(run, file, AttributePlace(run, season, "SimTitle"), Severity::kWarning,
              "SimTitle is " + std::to_string(length) +
                  " characters long; the simulator takes at most 255");
   }
@@ -71,7 +76,7 @@ void CheckCoordinates(const TiXmlElement* data, const std::string& file,
   for (int i = 0; i < 3; ++i) {
     const char* name = kNames[i];
     CoordinateReading reading = ReadCoordinate(data, name);
-    Place place = AttributePlace(data, name);
+    Place place = AttributePlace(run, data, name);
     if (reading.numeric) {
       coordinates->value[i] = reading.value;
     } else {
@@ -135,12 +140,23 @@ void CheckEntry(const TiXmlElement* entry, int number, const std::string& file, 
                 FileCoordinates* coordinates, CheckRun* run) {
   std::string label = "entry " + std::to_string(number);
   if (strcmp(entry->Value(), "SimObjectEntry") != 0) {
-    ReportAt(run, file, PlaceOf(entry), Severity::kWarning,
+    ReportAt(run, file, PlaceOf(run, entry), Severity::kWarning,
              "<" + std::string(entry->Value()) + "> is read as " + label +
                  " although it is not named SimObjectEntry");
   }
+  // A '<' before a space, or a <!...> among the children, takes what stands up
+  // to its '>' as its own text: a variant written there is lost.
+  for (const TiXmlNode* child = entry->FirstChild(); child; child = child->NextSibling()) {
+    if (!child->ToUnknown()) continue;
+    std::string value = child->Value();
+    if (value.find('<') != std::string::npos) continue;  // said as a node that swallows
+    if (value.size() > 30) value = value.substr(0, 30) + "...";
+    ReportAt(run, file, PlaceOf(run, child), Severity::kWarning,
+             Quoted("<" + value + ">") + " inside " + label +
+                 " is no element: what it holds up to its '>' is not read");
+  }
   if (const char* fault = FindEntryFault(entry)) {
-    ReportAt(run, file, PlaceOf(entry), Severity::kError,
+    ReportAt(run, file, PlaceOf(run, entry), Severity::kError,
              label + " is skipped by the program: " + fault);
     return;
   }
@@ -148,8 +164,9 @@ void CheckEntry(const TiXmlElement* entry, int number, const std::string& file, 
   // The same walk as the loader's, which the fault check has made safe.
   CheckedEntry checked;
   checked.file = file;
-  checked.line = entry->Row();
-  checked.column = entry->Column();
+  Place place = PlaceOf(run, entry);
+  checked.line = place.line;
+  checked.column = place.column;
   checked.utf8 = utf8;
   const TiXmlElement* current = entry->FirstChildElement();
   checked.dir = current->Attribute("Dir");

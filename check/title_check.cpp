@@ -241,6 +241,7 @@ bool CheckInstalledTitle(const TiXmlElement* season, const std::string& file, Ch
   if (index.exact.count(title)) return true;
   int line;
   int column = TitleColumn(season, &line);
+  ParsedPlace(*run, line, column, &line, &column);
   auto folded = index.folded.find(FoldCase(title));
   if (folded != index.folded.end()) {
     const InstalledTitle& installed = index.titles[folded->second];

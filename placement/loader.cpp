@@ -55,31 +55,50 @@ struct Coordinate {
   bool known = false;
 };
 
-// Line and column of `at` in `text`, counted as the parser counts them for
-// its nodes: a tab to the next tab stop, a UTF-8 character as one column and
-// its byte-order marks as none.
-void TextPosition(const char* text, const char* at, bool utf8, int tabSize, int* lineAt,
-                  int* columnAt) {
-  int line = 1;
-  int column = 0;
-  for (const char* p = text; p < at && *p;) {
-    const unsigned char* u = reinterpret_cast<const unsigned char*>(p);
-    if (*p == '\n') {
-      ++line;
-      column = 0;
-      ++p;
-    } else if (*p == '\t') {
-      column = tabSize > 0 ? (column / tabSize + 1) * tabSize : column + 1;
-      ++p;
-    } else if (utf8 && IsZeroWidthMark(p)) {
-      p += 3;
-    } else {
-      p += utf8 ? AnnouncedLength(u[0]) : 1;
-      ++column;
-    }
+// A SimObjectEntry among an element's children: an entry that wraps entries
+// has that for its fault, whatever else its first child lacks.
+bool HoldsEntry(const TiXmlElement* element) {
+  return element->FirstChildElement("SimObjectEntry") != nullptr;
+}
+
+void CollectNested(const TiXmlElement* element, std::vector<const TiXmlElement*>* found) {
+  for (const TiXmlElement* child = element->FirstChildElement(); child;
+       child = child->NextSiblingElement()) {
+    if (IsNamed(child, "SimObjectEntry")) found->push_back(child);
+    CollectNested(child, found);  // as deep as the guard lets the parser go
   }
-  *lineAt = line;
-  *columnAt = column + 1;
+}
+
+// "the entry in it (line 3) is not read", "the 2 entries in it (lines 3 to 9)
+// are not read".
+void PrintWrapped(const TiXmlElement* wrapper, const TextPlaces& places) {
+  std::vector<const TiXmlElement*> nested = NestedEntries(wrapper);
+  int first = places.OfParsed(nested.front()->Row(), nested.front()->Column()).line;
+  int last = places.OfParsed(nested.back()->Row(), nested.back()->Column()).line;
+  ConsolePrintf("\n\n  Skipped <%s> (line %d): ", wrapper->Value(),
+                places.OfParsed(wrapper->Row(), wrapper->Column()).line);
+  if (nested.size() == 1) {
+    ConsolePrintf("the entry in it (line %d) is not read", first);
+  } else {
+    ConsolePrintf("the %d entries in it (lines %d to %d) are not read",
+                  static_cast<int>(nested.size()), first, last);
+  }
+  ConsolePuts("; entries must stand at the top level");
+}
+
+const char* SwallowWords(SwallowKind kind) {
+  switch (kind) {
+    case SwallowKind::kDeclarationValue:
+      return "the XML declaration's quotes do not match, so it";
+    case SwallowKind::kReference:
+      return "a character reference (&#...) lacks its ';', so it";
+    case SwallowKind::kValue:
+      return "an attribute value holds a <SimObjectEntry> tag and";
+    case SwallowKind::kCharacter:
+      return "a byte that begins no UTF-8 character takes the '<' after it into the text and";
+    default:
+      return "this <!...> or <?...?> is not closed before a '<' and";
+  }
 }
 
 }  // namespace
@@ -103,7 +122,40 @@ int32_t CountSeasonVariants(const TiXmlElement* entry) {
   return count;
 }
 
+static const char* FindStructureFault(const TiXmlElement* entry);
+
 const char* FindEntryFault(const TiXmlElement* entry) {
+  const char* fault = FindStructureFault(entry);
+  if (fault && HoldsEntry(entry)) {
+    return "it holds entries (<SimObjectEntry> inside it); entries must stand at the top level";
+  }
+  return fault;
+}
+
+std::vector<const TiXmlElement*> NestedEntries(const TiXmlElement* element) {
+  std::vector<const TiXmlElement*> found;
+  CollectNested(element, &found);
+  return found;
+}
+
+std::vector<const TiXmlElement*> EntryWrappers(const TiXmlDocument& document) {
+  std::vector<const TiXmlElement*> wrappers;
+  const TiXmlNode* first = document.FirstChild("SimObjectEntry");
+  for (const TiXmlNode* node = document.FirstChild(); node && node != first;
+       node = node->NextSibling()) {
+    const TiXmlElement* element = node->ToElement();
+    if (element && !NestedEntries(element).empty()) wrappers.push_back(element);
+  }
+  return wrappers;
+}
+
+TextPlaces PlacesOf(const PlacementParse& parse, int tabSize) {
+  const char* text = parse.text.c_str();
+  return TextPlaces(text, parse.utf8From == std::string::npos ? nullptr : text + parse.utf8From,
+                    tabSize);
+}
+
+static const char* FindStructureFault(const TiXmlElement* entry) {
   const TiXmlElement* header = entry->FirstChildElement();
   if (!header) return "no header element";
   if (IsNamed(header, "Season")) return "first child element is a Season, not a header";
@@ -145,16 +197,38 @@ bool HasDebugFlag(const TiXmlDocument& document) {
   return debug && debug->ToElement();
 }
 
+// After entry `number`: each entry nested in it, which the walk does not read.
+static void PrintNested(const TiXmlElement* entry, int number, const TextPlaces& places) {
+  int line = places.OfParsed(entry->Row(), entry->Column()).line;
+  bool wrapper = !IsNamed(entry, "SimObjectEntry");
+  for (const TiXmlElement* nested : NestedEntries(entry)) {
+    ConsolePrintf("\n\n  Skipped entry (line %d): it stands inside ",
+                  places.OfParsed(nested->Row(), nested->Column()).line);
+    if (wrapper) {
+      ConsolePrintf("<%s> (entry %d, line %d); entries must stand at the top level", entry->Value(),
+                    number, line);
+    } else {
+      ConsolePrintf("entry %d (line %d); close that entry before it", number, line);
+    }
+  }
+}
+
 bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& parse) {
   bool debugFlag = HasDebugFlag(document);
+  TextPlaces places = PlacesOf(parse, document.TabSize());
 
   Coordinate coordinates[3] = {{"Lat"}, {"Lon"}, {"Alt"}};
   std::vector<const TiXmlElement*> entries = EntryElements(document);
+  if (parse.nestedEntry) {
+    for (const TiXmlElement* wrapper : EntryWrappers(document)) PrintWrapped(wrapper, places);
+  }
   for (size_t index = 0; index < entries.size(); ++index) {
     const TiXmlElement* entry = entries[index];
     int number = static_cast<int>(index + 1);
     if (const char* fault = FindEntryFault(entry)) {
-      ConsolePrintf("\n\n  Skipped entry %d (line %d): %s", number, entry->Row(), fault);
+      ConsolePrintf("\n\n  Skipped entry %d (line %d): %s", number,
+                    places.OfParsed(entry->Row(), entry->Column()).line, fault);
+      if (parse.nestedEntry) PrintNested(entry, number, places);
       continue;
     }
     const TiXmlElement* header = entry->FirstChildElement();
@@ -172,7 +246,7 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
       const char* type = current->Attribute("Type");
       allVariantTypes.push_back(type);
       allVariantTitles.push_back(current->Attribute("SimTitle"));
-      allVariantLines.push_back(current->Row());
+      allVariantLines.push_back(places.OfParsed(current->Row(), current->Column()).line);
       ConsolePuts("\n\tDetected Season: ");
       ConsolePuts(type);
     }
@@ -187,21 +261,22 @@ bool ReadPlacementDocument(const TiXmlDocument& document, const PlacementParse& 
     allEntryLatitudes.push_back(coordinates[0].value);
     allEntryLongitudes.push_back(coordinates[1].value);
     allEntryAltitudes.push_back(coordinates[2].value);
+    if (parse.nestedEntry) PrintNested(entry, number, places);
   }
 
   RefreshStore();
-  if (parse.runawayLine > 0 && !parse.runawayInValue) {
+  for (const SwallowPlace& swallow : parse.swallows) {
     ConsolePrintf(
-        "\n\n  Stopped reading at line %d: this <!...> or <?...?> runs on to a later '>' and "
-        "swallows what stands there; no entry in it is read",
-        parse.runawayLine);
-  } else if (parse.runawayLine > 0) {
-    ConsolePrintf(
-        "\n\n  Stopped reading at line %d: the XML declaration's quotes do not match, so it "
-        "runs on to a later quote; no entry in what it swallows is read",
-        parse.runawayLine);
+        "\n\n  Swallowed from line %d: %s runs on to line %d; the entries in it are not read",
+        swallow.at.line, SwallowWords(swallow.kind), swallow.endLine);
   }
-  if (parse.stopLine > 0) {
+  if (parse.nul.line > 0) {
+    ConsolePrintf(
+        "\n\n  Stopped reading at line %d: a NUL byte (a character 0) cuts short the %s that "
+        "starts at line %d; the rest of the file is not read",
+        parse.nul.line, parse.stopKind == ParserStop::kCdata ? "CDATA section" : "comment",
+        parse.stopLine);
+  } else if (parse.stopLine > 0) {
     ConsolePrintf("\n\n  Stopped reading at line %d: %s", parse.stopLine,
                   StoppedReason(parse.stopKind));
   }
@@ -228,9 +303,9 @@ const char* StoppedReason(ParserStop kind) {
   }
 }
 
-PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document) {
+PlacementParse ParsePlacementText(std::string text, TiXmlDocument* document, bool oddities) {
   PlacementParse parse;
-  ParserWalk walk = WalkAsParser(text, kMaxPlacementNesting);
+  ParserWalk walk = WalkAsParser(text, kMaxPlacementNesting, oddities);
   if (walk.depth > kMaxPlacementNesting) {
     static const std::string deep =
         "its elements nest more than " + std::to_string(kMaxPlacementNesting) + " levels deep";
@@ -253,22 +328,40 @@ PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* docume
   // the parser stops reading without an error, it drops the rest unsaid.
   document->Parse(text.c_str());
   parse.loaded = !document->Error();
-  if (!parse.loaded) return parse;
-  int tabSize = document->TabSize();
-  if (walk.stop) {
-    TextPosition(text.c_str(), walk.stop, walk.stopUtf8, tabSize, &parse.stopLine,
-                 &parse.stopColumn);
-    parse.stopKind = walk.stopKind;
+  const char* start = text.c_str();
+  if (walk.utf8From) parse.utf8From = static_cast<size_t>(walk.utf8From - start);
+  if (!parse.loaded) {
+    parse.text = std::move(text);  // for the place of the error
+    return parse;
   }
-  if (walk.runaway && walk.runaway != walk.stop) {
-    TextPosition(text.c_str(), walk.runaway, walk.runawayUtf8, tabSize, &parse.runawayLine,
-                 &parse.runawayColumn);
-    parse.runawayInValue = walk.runawayInValue;
+  parse.nestedEntry = walk.nestedEntry;
+  // Places are rare (a file with none is the rule): counted only when there are some.
+  if (walk.stop || !walk.swallows.empty() || !walk.oddities.empty()) {
+    TextPlaces places(start, walk.utf8From, document->TabSize());
+    if (walk.stop) {
+      TextPlace stop = places.Of(walk.stop);
+      parse.stopLine = stop.line;
+      parse.stopColumn = stop.column;
+      parse.stopKind = walk.stopKind;
+      if (walk.stopNul) parse.nul = places.Of(walk.stopNul);
+    }
+    for (const Swallow& swallow : walk.swallows) {
+      // One the stop names is said there.
+      if (swallow.at == walk.stop) continue;
+      parse.swallows.push_back({places.Of(swallow.at), places.Of(swallow.end).line, swallow.kind});
+    }
+    for (const Oddity& oddity : walk.oddities) {
+      size_t length = static_cast<size_t>(oddity.end - oddity.at);
+      parse.oddities.push_back(
+          {places.Of(oddity.at), oddity.kind, std::string(oddity.at, length < 40 ? length : 40)});
+    }
   }
+  parse.text = std::move(text);
   return parse;
 }
 
-PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document) {
+PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document,
+                                  bool oddities) {
   std::string text;
   if (!ReadParserText(nativePath, &text)) {
     PlacementParse parse;
@@ -277,7 +370,7 @@ PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* 
     document->LoadFile(static_cast<FILE*>(nullptr));  // sets LoadFile's "cannot open" error
     return parse;
   }
-  return ParsePlacementText(text, document);
+  return ParsePlacementText(std::move(text), document, oddities);
 }
 
 // The file at `nativePath`, shown as `path`.

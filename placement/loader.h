@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "placement/nesting.h"
+#include "placement/text_places.h"
 
 class TiXmlDocument;
 class TiXmlElement;
@@ -56,7 +57,23 @@ extern bool lastLoadFailed;
 /// program path ending in a backslash.
 bool LoadPlacementFile(const std::string& folder, const std::string& name);
 
-/// How the XML parser took a placement file.
+/// A node that swallows markup, placed.
+struct SwallowPlace {
+  TextPlace at;
+  int endLine = 0;  // the line where what it reads ends
+  SwallowKind kind = SwallowKind::kMarkup;
+};
+
+/// A piece of text the parser reads otherwise than XML would, placed.
+struct OddityPlace {
+  TextPlace at;
+  TextOddity kind = TextOddity::kBareAmpersand;
+  std::string text;  // what stands there (a reference, a value), as written
+};
+
+/// How the XML parser took a placement file. Places are the text's own
+/// lines and columns (TextPlaces), the column counted as the document's tab
+/// size says.
 struct PlacementParse {
   /// Why the parser was not given the file because it cannot take it safely
   /// (nested too deeply, too many attributes on an element, ending inside a
@@ -66,29 +83,41 @@ struct PlacementParse {
   bool loaded = false;
   /// Where the parser stopped reading before the end of the file without an
   /// error (text outside an element, a comment or CDATA section never closed,
-  /// a declaration it cannot read, a zero byte), and why; 0 and kNone when it read to the
-  /// end. The column counts as the document's tab size says.
+  /// a declaration it cannot read, a zero byte), and why; 0 and kNone when it
+  /// read to the end.
   int stopLine = 0;
   int stopColumn = 0;
   ParserStop stopKind = ParserStop::kNone;
-  /// Where a node starts that swallows markup (ParserWalk::runaway; what it
-  /// swallows is not read), or 0. `runawayInValue`: a declaration's value.
-  int runawayLine = 0;
-  int runawayColumn = 0;
-  bool runawayInValue = false;
+  /// The zero byte that cuts the stop's comment or CDATA section short, or 0.
+  TextPlace nul;
+  /// Every node that swallows markup (ParserWalk::swallows).
+  std::vector<SwallowPlace> swallows;
+  /// An element named SimObjectEntry stands below the top level.
+  bool nestedEntry = false;
+  /// Only when asked for (ParsePlacementText).
+  std::vector<OddityPlace> oddities;
+  /// The parsed text, and where the parser reads it as UTF-8 from (npos:
+  /// never): the places of the document's nodes are counted in it.
+  std::string text;
+  size_t utf8From = std::string::npos;
 };
+
+/// The places of `parse`'s text, for its document's nodes.
+TextPlaces PlacesOf(const PlacementParse& parse, int tabSize);
 
 /// Why the rest of a file after stopLine is lost: the text of the program's
 /// line that says so.
 const char* StoppedReason(ParserStop kind);
 
 /// Parses `text`, the file's text as TinyXML's LoadFile hands it to its
-/// parser (ParserText), into `document`, unless it is refused first.
-PlacementParse ParsePlacementText(const std::string& text, TiXmlDocument* document);
+/// parser (ParserText), into `document`, unless it is refused first. With
+/// `oddities`, they are placed too. The document's tab size counts columns.
+PlacementParse ParsePlacementText(std::string text, TiXmlDocument* document, bool oddities = false);
 
 /// Reads the file at `nativePath` and parses it as LoadFile would. A file
 /// that cannot be read fails with the error LoadFile gives it.
-PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document);
+PlacementParse ParsePlacementFile(const std::string& nativePath, TiXmlDocument* document,
+                                  bool oddities = false);
 
 /// The part of LoadPlacementFile after parsing: reads a loaded document into
 /// the working set, refreshes the store and returns the debug flag. Where
@@ -105,6 +134,13 @@ int32_t CountSeasonVariants(const TiXmlElement* entry);
 
 /// Why an entry cannot be read, or null when it can.
 const char* FindEntryFault(const TiXmlElement* entry);
+
+/// The elements named SimObjectEntry below `element`, in document order.
+std::vector<const TiXmlElement*> NestedEntries(const TiXmlElement* element);
+
+/// The top-level elements before the first entry (all of them when there is
+/// none) that hold elements named SimObjectEntry: none of those is read.
+std::vector<const TiXmlElement*> EntryWrappers(const TiXmlDocument& document);
 
 /// The elements the loader takes for entries, in order: the n-th is entry n of
 /// its messages, whether it is read or skipped.

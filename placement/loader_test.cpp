@@ -25,10 +25,10 @@ const std::string kAOut = "\n\n  SimObjEntry: A\n\tDetected Season: SU\n\tDetect
 const std::string kBOut = "\n\n  SimObjEntry: B\n\tDetected Season: FA";
 const std::string kAStore = "A@1,2,3[SU=a1,HW=a2]\n";
 const std::string kBStore = "B@4,5,6[FA=b1]\n";
-const std::string kSwallowed = "\n\n  Stopped reading at line ";
-const std::string kSwallowedEnd =
-    ": this <!...> or <?...?> runs on to a later '>' and swallows what stands there; no entry in "
-    "it is read\n\n";
+const std::string kSwallowed = "\n\n  Swallowed from line ";
+const std::string kMarkup =
+    ": this <!...> or <?...?> is not closed before a '<' and runs on to line ";
+const std::string kNotRead = "; the entries in it are not read";
 const std::string kFailed = "Failed to load file \"f.xml\"\n";
 
 std::string Entry(const std::string& dir, const std::string& data) {
@@ -107,15 +107,59 @@ TEST(LoaderTest, LoadsFiles) {
        "", false},
       // A declaration whose value runs over the first entry's start tag.
       {"<?xml version='1.0\"?>\n" + kA + kB,
-       kBOut + "\n\n  Stopped reading at line 1: the XML declaration's quotes do not match, so it "
-               "runs on to a later quote; no entry in what it swallows is read\n\n",
+       kBOut + kSwallowed +
+           "1: the XML declaration's quotes do not match, so it runs on to line 2" + kNotRead +
+           "\n\n",
        kBStore, false},
       {"<?xml version=\n\"1.0\"?>\n" + kA, kAOut + "\n\n", kAStore, false},  // XML allows it
       // A declaration without its '>', a DOCTYPE never closed: each runs on to
       // the first entry's '>'.
-      {"<?xml version='1.0'?\n" + kA + "\n" + kB, kBOut + kSwallowed + "1" + kSwallowedEnd, kBStore,
-       false},
-      {"<!DOCTYPE placement\n" + kA + kB, kBOut + kSwallowed + "1" + kSwallowedEnd, kBStore, false},
+      {"<?xml version='1.0'?\n" + kA + "\n" + kB,
+       kBOut + kSwallowed + "1" + kMarkup + "2" + kNotRead + "\n\n", kBStore, false},
+      // Every node that swallows is said, each at its own line.
+      {"<!DOCTYPE placement\n" + kA + kB + "\n<!x\n\n<SimObjectEntry/>",
+       kBOut + kSwallowed + "1" + kMarkup + "2" + kNotRead + kSwallowed + "3" + kMarkup + "5" +
+           kNotRead + "\n\n",
+       kBStore, false},
+      // A character reference without its ';' runs on to the next one.
+      {"<SimObjectEntry><H Dir='Caf&#233'/>\n</SimObjectEntry>" + kB +
+           "\n<SimObjectEntry><H Dir='C&#233;'/><PlacementData Lat='7' Lon='8' Alt='9'/>"
+           "</SimObjectEntry>",
+       "\n\n  SimObjEntry: Caf\xe9" + kSwallowed +
+           "1: a character reference (&#...) lacks its ';', so it runs on to line 3" + kNotRead +
+           "\n\n",
+       "Caf\xe9@7,8,9[]\n", false},
+      // An entry whose end tag comes after the next one: that one is nested.
+      {"<SimObjectEntry><H Dir='A'/><PlacementData/>\n" + kB + "\n</SimObjectEntry>",
+       "\n\n  SimObjEntry: A\n\tNo Lat given, using 0\n\tNo Lon given, using 0\n\tNo Alt given, "
+       "using 0\n\n  Skipped entry (line 2): it stands inside entry 1 (line 1); close that entry "
+       "before it\n\n",
+       "A@0,0,0[]\n", false},
+      {"<SimObjectEntry><H Dir='A'/><PlacementData/><!x\n</SimObjectEntry>\n" + kB +
+           "\n</SimObjectEntry>",
+       "\n\n  SimObjEntry: A\n\tNo Lat given, using 0\n\tNo Lon given, using 0\n\tNo Alt given, "
+       "using 0\n\n  Skipped entry (line 3): it stands inside entry 1 (line 1); close that entry "
+       "before it" +
+           kSwallowed + "1" + kMarkup + "2" + kNotRead + "\n\n",
+       "A@0,0,0[]\n", false},
+      // Entries in a wrapper: none is read, and the log says so.
+      {"<Scenery>\n" + kA + "\n" + kB + "\n</Scenery>",
+       "\n\n  Skipped <Scenery> (line 1): the 2 entries in it (lines 2 to 3) are not read; "
+       "entries must stand at the top level\n\n",
+       "", false},
+      {kA + "\n<Scenery>" + kB + "</Scenery>",
+       kAOut + "\n\n  Skipped entry 2 (line 2): it holds entries (<SimObjectEntry> inside it); "
+               "entries must stand at the top level\n\n  Skipped entry (line 2): it stands "
+               "inside <Scenery> (entry 2, line 2); entries must stand at the top level\n\n",
+       kAStore, false},
+      // A byte that is no character takes the line break after it into the
+      // parser's count; the log counts the file's lines.
+      {"<?xml version='1.0'?>\n<!--\xe9\n-->\n" + kA + "\n<E><H/><PlacementData/></E>",
+       kAOut + "\n\n  Skipped entry 2 (line 5): header element has no Dir\n\n", kAStore, false},
+      {kA + "\n<!-- x\n" + std::string(1, '\0') + " -->\n" + kB,
+       kAOut + "\n\n  Stopped reading at line 3: a NUL byte (a character 0) cuts short the "
+               "comment that starts at line 2; the rest of the file is not read\n\n",
+       kAStore, false},
       {"<?xml version='1.0' encoding='ISO-8859-1'?>\n" + kA + "\n<!-- caf\xe9\n",
        kAOut + "\n\n  Stopped reading at line 3: a comment is never "
                "closed (no -->); the rest of the file is not read\n\n",

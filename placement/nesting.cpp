@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +40,7 @@ enum class Kind { kNone, kDeclaration, kComment, kCdata, kUnknown, kElement };
 // with null for the parser's null: a failure that ends the parse.
 class Walker {
  public:
-  explicit Walker(int limit) : limit_(limit) {}
+  Walker(int limit, bool oddities) : limit_(limit), noteOddities_(oddities) {}
 
   // `endsAtZero`: the file goes on after the text, past a zero byte.
   ParserWalk Walk(const char* p, bool endsAtZero) {
@@ -47,6 +48,7 @@ class Walker {
     ParserWalk walk;
     if (!*p) return walk;
     encoding_ = StartEncoding(p);
+    if (encoding_.utf8) walk.utf8From = p;
     p = SkipWhiteSpace(p);
     while (p && *p) {
       const char* node = p;
@@ -57,24 +59,25 @@ class Walker {
       } else if (kind == Kind::kDeclaration) {
         p = ParseDeclaration(p);
         if (!p) stop = ParserStop::kDeclaration;
-        // Words it cannot read are skipped up to the next '>', tags and all.
         if (p) Swallows(node, node + 5, p);
       } else if (kind == Kind::kElement) {
         p = ParseElement(p);
       } else {
         bool closed = true;
         p = ParseOther(kind, p, &closed);
-        // An unknown node runs to the first '>': a DOCTYPE's internal subset
-        // or a '<' before a space takes whatever stands up to there.
-        if (kind == Kind::kUnknown) Swallows(node, node + 1, p);
         if (!closed) stop = kind == Kind::kComment ? ParserStop::kComment : ParserStop::kCdata;
+        if (!closed && endsAtZero) walk.stopNul = start + strlen(start);
       }
       if (stop != ParserStop::kNone) {
         walk.stop = node;
         walk.stopKind = stop;
-        walk.stopUtf8 = encoding_.utf8;
       }
-      if (kind == Kind::kDeclaration) PassDeclaration(declared_.c_str(), &encoding_);
+      if (kind == Kind::kDeclaration && !encoding_.decided) {
+        PassDeclaration(declared_.c_str(), &encoding_);
+        // The parser counts places on in UTF-8 from where it last placed
+        // something in the declaration: its last attribute, or its start.
+        if (encoding_.utf8 && p) walk.utf8From = declarationStamp_;
+      }
       if (stop != ParserStop::kNone) break;
       p = SkipWhiteSpace(p);
     }
@@ -84,23 +87,40 @@ class Walker {
         attributesMost_ <= kMaxPlacementAttributes) {
       walk.stop = start + strlen(start);
       walk.stopKind = ParserStop::kNul;
-      walk.stopUtf8 = encoding_.utf8;
     }
     walk.depth = depth_;
     walk.attributes = attributesMost_;
     walk.utf8 = encoding_.utf8;
-    walk.runaway = runaway_;
-    walk.runawayInValue = runawayInValue_;
-    walk.runawayUtf8 = runawayUtf8_;
+    // A declaration is said after a reference in its value that ran over.
+    std::stable_sort(swallows_.begin(), swallows_.end(),
+                     [](const Swallow& a, const Swallow& b) { return a.at < b.at; });
+    walk.swallows = std::move(swallows_);
+    walk.nestedEntry = nestedEntry_;
+    walk.oddities = std::move(oddities_);
     return walk;
   }
 
  private:
-  // Marks the node at `node` when its text from `from` to `end` holds a '<'.
+  // Marks the node at `node` (<!...>, <?...?>, < ...) when its text from
+  // `from` to `end` holds a '<': it runs to the first '>', and a DOCTYPE's
+  // internal subset, a '<' before a space, or a declaration's words it cannot
+  // read take whatever stands up to there.
   void Swallows(const char* node, const char* from, const char* end) {
-    if (runaway_ || std::string_view(from, end - from).find('<') == std::string_view::npos) return;
-    runaway_ = node;
-    runawayUtf8_ = encoding_.utf8;
+    if (!memchr(from, '<', static_cast<size_t>(end - from))) return;
+    Swallowed(node, end, SwallowKind::kMarkup);
+  }
+
+  // A node said already (a declaration's value) runs on to `end` now.
+  void Swallowed(const char* node, const char* end, SwallowKind kind) {
+    if (!swallows_.empty() && swallows_.back().at == node) {
+      if (end > swallows_.back().end) swallows_.back().end = end;
+      return;
+    }
+    swallows_.push_back({node, end, kind});
+  }
+
+  void Note(const char* at, const char* end, TextOddity kind) {
+    if (noteOddities_) oddities_.push_back({at, end, kind});
   }
 
   const char* SkipWhiteSpace(const char* p) const {
@@ -119,7 +139,7 @@ class Walker {
 
   // One character of text or of a value: in UTF-8 as long as its first byte
   // says, whatever the bytes after it are.
-  const char* GetChar(const char* p, std::string* value) const {
+  const char* GetChar(const char* p, std::string* value) {
     size_t length = encoding_.utf8 ? AnnouncedLength(static_cast<unsigned char>(*p)) : 1;
     if (length == 1) {
       if (*p == '&') return GetEntity(p, value);
@@ -130,6 +150,8 @@ class Walker {
     // a text ending so is refused (EndsInCutCharacter), the walk stops there.
     for (size_t i = 0; i < length; ++i) {
       if (!p[i]) return p + i;
+      // A lead byte that begins no character here takes a tag's '<' with it.
+      if (p[i] == '<') swallows_.push_back({p, p + length, SwallowKind::kCharacter});
       if (value) value->push_back(p[i]);
     }
     return p + length;
@@ -137,7 +159,7 @@ class Walker {
 
   // A value is only kept for a declaration's encoding, which is read before
   // the encoding is known: one byte per character.
-  const char* GetEntity(const char* p, std::string* value) const {
+  const char* GetEntity(const char* p, std::string* value) {
     if (p[1] == '#' && p[2]) {
       unsigned long code = 0;
       unsigned mult = 1;
@@ -146,6 +168,7 @@ class Walker {
       const char* q = strchr(p + (hex ? 3 : 2), ';');
       if (!q) return nullptr;
       const char* after = q + 1;
+      const char* digits = p + (hex ? 3 : 2);
       for (--q; *q != (hex ? 'x' : '#'); --q) {
         int digit;
         if (*q >= '0' && *q <= '9') {
@@ -160,6 +183,21 @@ class Walker {
         code += mult * digit;
         mult *= hex ? 16 : 10;
       }
+      // Without its ';' the reference runs on to a later one, taking the
+      // digits of another reference there for its own.
+      if (q + 1 != digits) {
+        if (std::string_view(p, static_cast<size_t>(after - p)).find_first_of("\"'<\n") !=
+            std::string_view::npos) {
+          swallows_.push_back({p, after, SwallowKind::kReference});
+        } else {
+          Note(p, after, TextOddity::kMisreadReference);
+        }
+      } else if (noteOddities_ &&
+                 (after - digits > 8 || code == 0 || code > 0x10FFFF ||
+                  (code >= 0xD800 && code <= 0xDFFF) || (!encoding_.utf8 && code > 0xFF))) {
+        // No character, or, read byte by byte, one the parser cuts to a byte.
+        Note(p, after, TextOddity::kMisreadReference);
+      }
       if (value) value->push_back(static_cast<char>(code));
       return after;
     }
@@ -172,6 +210,14 @@ class Walker {
         return p + n;
       }
     }
+    if (noteOddities_) {
+      const char* name = ReadName(p + 1);
+      if (name && *name == ';') {
+        Note(p, name + 1, TextOddity::kUnknownEntity);
+      } else {
+        Note(p, p + 1, TextOddity::kBareAmpersand);
+      }
+    }
     return p + 1;  // an unknown entity: the parser keeps nothing of the '&'
   }
 
@@ -181,7 +227,7 @@ class Walker {
     return p;
   }
 
-  const char* ReadText(const char* p, bool trim, const char* end, std::string* value) const {
+  const char* ReadText(const char* p, bool trim, const char* end, std::string* value) {
     size_t n = strlen(end);
     if (trim) p = SkipWhiteSpace(p);
     while (p && *p && !StringEqual(p, end, n, false)) {
@@ -193,7 +239,7 @@ class Walker {
 
   // `valueAt`, when given, gets where the value starts (past its quote).
   const char* ParseAttribute(const char* p, std::string_view* name, std::string* value,
-                             const char** valueAt = nullptr) const {
+                             const char** valueAt = nullptr) {
     p = SkipWhiteSpace(p);
     if (!p || !*p) return nullptr;
     const char* start = p;
@@ -227,6 +273,7 @@ class Walker {
   const char* ParseDeclaration(const char* p) {
     const char* start = p;
     declared_.clear();
+    declarationStamp_ = p;
     p += 5;
     while (p && *p) {
       if (*p == '>') return p + 1;
@@ -236,8 +283,10 @@ class Walker {
       std::string ignored;
       const char* value = p;
       if (StringEqual(p, "version", 7, true) || StringEqual(p, "standalone", 10, true)) {
+        declarationStamp_ = p;  // the parser places each attribute it reads
         p = ParseAttribute(p, &name, &ignored, &value);
       } else if (StringEqual(p, "encoding", 8, true)) {
+        declarationStamp_ = p;
         declared_.clear();
         p = ParseAttribute(p, &name, &declared_, &value);
       } else {
@@ -246,11 +295,8 @@ class Walker {
       }
       // A value read over a '<' or a line break took markup with it; white
       // space around the '=' may hold line breaks as XML allows.
-      if (p && !runaway_ &&
-          std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
-        runaway_ = start;
-        runawayInValue_ = true;
-        runawayUtf8_ = encoding_.utf8;
+      if (p && std::string_view(value, p - value).find_first_of("<\n") != std::string_view::npos) {
+        Swallowed(start, p, SwallowKind::kDeclarationValue);
       }
     }
     return nullptr;
@@ -260,14 +306,32 @@ class Walker {
   // `closed` is false for a comment or CDATA section the text ends inside.
   const char* ParseOther(Kind kind, const char* p, bool* closed) {
     *closed = true;
-    if (kind == Kind::kDeclaration) return ParseDeclaration(p);
+    const char* node = p;
+    if (kind == Kind::kDeclaration) {
+      p = ParseDeclaration(p);
+      if (p) Swallows(node, node + 5, p);
+      return p;
+    }
     if (kind == Kind::kUnknown) {
       for (++p; *p && *p != '>'; ++p) {
       }
-      return *p ? p + 1 : p;
+      if (*p) ++p;
+      Swallows(node, node + 1, p);
+      return p;
     }
     const char* end = kind == Kind::kComment ? "-->" : "]]>";
+    bool dashes = false;  // said once a comment: a row of them is one mistake
     for (p += kind == Kind::kComment ? 4 : 9; *p && !StringEqual(p, end, 3, false); ++p) {
+      // XML allows no "--" in a comment: a comment meant to end at "->" or
+      // "- ->" runs on, and so does one an author nests in another.
+      if (noteOddities_ && kind == Kind::kComment) {
+        if (p[0] == '-' && p[1] == '-' && !(p[-1] == '!' && p[-2] == '<')) {
+          if (!dashes) Note(p, p + 2, TextOddity::kDashesInComment);
+          dashes = true;
+        } else if (StringEqual(p, "<!--", 4, false)) {
+          Note(p, p + 4, TextOddity::kCommentInComment);
+        }
+      }
     }
     *closed = *p != 0;
     if (kind == Kind::kComment) return *p ? p + 3 : p;
@@ -294,8 +358,31 @@ class Walker {
         return p + 1;
       }
       std::string_view attribute;
-      p = ParseAttribute(p, &attribute, nullptr);
+      const char* value = nullptr;
+      p = ParseAttribute(p, &attribute, nullptr, &value);
       if (!p || !*p) return nullptr;
+      // What a reference or character in it that ran on took is said already;
+      // a start tag elsewhere in the value is not.
+      if (memchr(value, '<', static_cast<size_t>(p - value))) {
+        size_t inner = swallows_.size();
+        while (inner > 0 && swallows_[inner - 1].at >= value) --inner;
+        bool entry = false;
+        const char* from = value;
+        for (size_t k = inner; k <= swallows_.size(); ++k) {
+          const char* to = k < swallows_.size() ? swallows_[k].at : p;
+          if (from < to &&
+              std::string_view(from, static_cast<size_t>(to - from)).find("<SimObjectEntry") !=
+                  std::string_view::npos) {
+            entry = true;
+          }
+          if (k < swallows_.size() && swallows_[k].end > from) from = swallows_[k].end;
+        }
+        if (entry) {
+          swallows_.push_back({value, p, SwallowKind::kValue});
+        } else if (inner == swallows_.size()) {
+          Note(value, p, TextOddity::kLessThanInValue);
+        }
+      }
       for (std::string_view seen : attributes_) {
         if (seen == attribute) return nullptr;  // the parser refuses a repeated attribute
       }
@@ -337,6 +424,7 @@ class Walker {
       bool hasContent = false;
       p = ParseStartTag(p, &name, &hasContent);
       if (!p) return nullptr;
+      if (depth > 1 && name == "SimObjectEntry") nestedEntry_ = true;
       if (hasContent) open_.push_back(name);
       // Read the innermost open element on, closing elements as their end
       // tags come, until a child element starts.
@@ -364,9 +452,11 @@ class Walker {
   std::vector<std::string_view> attributes_;
   int attributesMost_ = 0;
   std::string declared_;
-  const char* runaway_ = nullptr;
-  bool runawayInValue_ = false;
-  bool runawayUtf8_ = false;
+  const char* declarationStamp_ = nullptr;
+  bool noteOddities_;
+  bool nestedEntry_ = false;
+  std::vector<Swallow> swallows_;
+  std::vector<Oddity> oddities_;
 };
 
 }  // namespace
@@ -454,8 +544,10 @@ bool ReadParserText(const std::string& nativePath, std::string* text) {
   return true;
 }
 
-ParserWalk WalkAsParser(const char* text, int limit) { return Walker(limit).Walk(text, false); }
+ParserWalk WalkAsParser(const char* text, int limit, bool oddities) {
+  return Walker(limit, oddities).Walk(text, false);
+}
 
-ParserWalk WalkAsParser(const std::string& text, int limit) {
-  return Walker(limit).Walk(text.c_str(), strlen(text.c_str()) < text.size());
+ParserWalk WalkAsParser(const std::string& text, int limit, bool oddities) {
+  return Walker(limit, oddities).Walk(text.c_str(), strlen(text.c_str()) < text.size());
 }

@@ -15,6 +15,7 @@
 #include <stddef.h>
 
 #include <string>
+#include <vector>
 
 /// Real placement files nest three levels (entry, its children, perhaps one
 /// more inside those). 256 leaves authors every freedom they could want while
@@ -67,6 +68,39 @@ enum class ParserStop {
   kNul,          // a zero byte ends the parser's text before the file's end
 };
 
+/// A node that swallows markup: what it reads runs on over text that an
+/// author means as markup, and what stands there is not read as such.
+enum class SwallowKind {
+  kMarkup,            // <!...>, <?...?> or < ... holding a '<' before its '>'
+  kDeclarationValue,  // a declaration's value over a '<' or a line break
+  kReference,         // &#... whose jump to a later ';' passes a quote, '<' or line break
+  kValue,             // an attribute value holding a <SimObjectEntry start tag
+  kCharacter,         // a UTF-8 lead byte whose character takes a '<' with it
+};
+
+struct Swallow {
+  const char* at;   // where the node starts
+  const char* end;  // where what it reads ends
+  SwallowKind kind;
+};
+
+/// What TinyXML reads otherwise than XML would, found only when asked for:
+/// none of it stops the parser.
+enum class TextOddity {
+  kDashesInComment,   // "--" inside a comment
+  kCommentInComment,  // "<!--" inside a comment
+  kBareAmpersand,     // a '&' that starts no reference: the parser drops it
+  kUnknownEntity,     // &name; of no entity the parser knows: it drops the '&'
+  kMisreadReference,  // a character reference the parser reads as another text
+  kLessThanInValue,   // an attribute value holding a '<'
+};
+
+struct Oddity {
+  const char* at;
+  const char* end;  // the end of what is odd (a reference's ';', a value's end)
+  TextOddity kind;
+};
+
 /// What the walk saw of a parser text.
 struct ParserWalk {
   /// How deep the parser's elements nest, counted no further than limit + 1
@@ -77,27 +111,31 @@ struct ParserWalk {
   int attributes = 0;
   /// The parser reads the text after its first declaration as UTF-8.
   bool utf8 = false;
+  /// Where the parser starts reading UTF-8 (the start, or the end of the
+  /// first top-level declaration), or null when it never does.
+  const char* utf8From = nullptr;
   /// Where, at the top level, the parser reads no further (the start of the
   /// text or the node that ends it), and why; null and kNone when it reads to
-  /// the end. `stopUtf8`: the parser reads in UTF-8 there.
+  /// the end.
   const char* stop = nullptr;
   ParserStop stopKind = ParserStop::kNone;
-  bool stopUtf8 = false;
-  /// The first node that swallows markup, or null: a declaration whose value
-  /// holds a '<' or a line break (`runawayInValue`: its quotes do not match,
-  /// so it runs on to a later quote), or a top-level declaration or unknown
-  /// node (<!...>, < ...) whose text up to the '>' that ends it holds a '<'.
-  /// `runawayUtf8`: the parser reads in UTF-8 there.
-  const char* runaway = nullptr;
-  bool runawayInValue = false;
-  bool runawayUtf8 = false;
+  /// The zero byte that ends the text inside a comment or CDATA section the
+  /// stop names, or null: it, not the node, cuts the file short.
+  const char* stopNul = nullptr;
+  /// Every node that swallows markup, in the order of the text.
+  std::vector<Swallow> swallows;
+  /// An element named SimObjectEntry stands below the top level.
+  bool nestedEntry = false;
+  /// Filled only when the walk is asked for them.
+  std::vector<Oddity> oddities;
 };
 
-/// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it.
-ParserWalk WalkAsParser(const char* text, int limit);
+/// Walks `text` (a parser text, NUL-terminated) as TinyXML parses it;
+/// `oddities`: notes them too.
+ParserWalk WalkAsParser(const char* text, int limit, bool oddities = false);
 
 /// The same for a parser text that may end in the zero byte of its file
 /// (ParserText): the parser stops there, as at a stop of kNul.
-ParserWalk WalkAsParser(const std::string& text, int limit);
+ParserWalk WalkAsParser(const std::string& text, int limit, bool oddities = false);
 
 #endif  // BRINDLEWICK_PLACEMENT_NESTING_H_

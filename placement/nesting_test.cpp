@@ -6,6 +6,7 @@
 
 #include "placement/cut_character.h"
 #include "placement/loader.h"
+#include "placement/text_places.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -73,15 +74,57 @@ TEST(NestingTest, WalksAsTheParserReads) {
                                                   {"< a/><b/>", -1},
                                                   {"<!DOCTYPE x [ <!ENTITY e 'v'> ]>", 0},
                                                   {"<!-- <a/> --><!DOCTYPE p><b/>", -1},
-                                                  {"<a><!x <b/></a>", -1}};
+                                                  {"<a><!x <b/></a>", 3},
+                                                  // A reference without its ';' runs on.
+                                                  {"<a x='&#9'/>\n<b>&#9;</b>", 6},
+                                                  {"<a>&#9 x &#9;</a>", -1},
+                                                  {"<a x='<SimObjectEntry>'/>", 6},
+                                                  {"<a x='<b>'/>", -1}};
   for (const auto& [text, at] : runaways) {
-    const char* found = WalkAsParser(text, 10).runaway;
+    ParserWalk walk = WalkAsParser(text, 10);
+    const char* found = walk.swallows.empty() ? nullptr : walk.swallows.front().at;
     EXPECT_EQ(found ? found - text : -1, at) << text;
+  }
+  // What the parser reads otherwise than XML does.
+  const std::pair<const char*, std::vector<int>> oddities[] = {
+      {"<a x='Fish & Chips'>&amp;&lt;&#65;&#x41;</a>", {11}},
+      {"<a>&nbsp;&#0;&#65 x&#66;</a>", {3, 9, 13}},
+      {"<?xml version='1.0' encoding='ISO-8859-1'?><a>&#233;&#8364;</a>", {52}},
+      {"<!-- a -- b <!-- c --><a x='<'/>", {7, 12, 28}},
+      {"<!-- a ---> <!-- ------ -->", {7, 17}},
+  };
+  for (const auto& [text, at] : oddities) {
+    std::vector<int> found;
+    for (const Oddity& oddity : WalkAsParser(text, 10, true).oddities) {
+      found.push_back(static_cast<int>(oddity.at - text));
+    }
+    EXPECT_EQ(found, at) << text;
   }
   std::string wide = "<a";
   for (int i = 0; i < kMaxPlacementAttributes; ++i) wide += " a" + std::to_string(i) + "=''";
   EXPECT_EQ(WalkAsParser((wide + "/>").c_str(), 10).attributes, kMaxPlacementAttributes);
   EXPECT_EQ(WalkAsParser((wide + " z=''/>").c_str(), 10).attributes, kMaxPlacementAttributes + 1);
+}
+
+// A byte that begins no character takes the line break after it into the
+// parser's count; places are the file's own, asked for in any order.
+TEST(TextPlacesTest, CountsTheTextsOwnLines) {
+  const char* text = "<!--\xe9\n-->\n<b/>\t<c/>";
+  TextPlaces places(text, text, 4);
+  const std::pair<const char*, std::pair<int, int>> at[] = {
+      {text + 10, {3, 1}}, {text + 6, {2, 1}}, {text + 15, {3, 9}}, {text + 4, {1, 5}}};
+  for (const auto& [p, place] : at) {
+    TextPlace found = places.Of(p);
+    EXPECT_EQ(std::make_pair(found.line, found.column), place) << p - text;
+  }
+  const std::pair<std::pair<int, int>, std::pair<int, int>> parsed[] = {
+      {{2, 1}, {3, 1}}, {{2, 9}, {3, 9}}, {{1, 1}, {1, 1}}, {{2, 5}, {3, 5}}};
+  for (const auto& [row, place] : parsed) {
+    TextPlace found = places.OfParsed(row.first, row.second);
+    EXPECT_EQ(std::make_pair(found.line, found.column), place) << row.first << ":" << row.second;
+  }
+  TextPlaces plain("<a/>\n<b/>", nullptr, 4);  // no drift: TinyXML's places as they are
+  EXPECT_EQ(plain.OfParsed(2, 1).line, 2);
 }
 
 TEST(CutCharacterTest, FindsACharacterCutByTheEndAsTheParserSeesIt) {
