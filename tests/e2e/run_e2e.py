@@ -65,7 +65,8 @@ def run_program(args, work, faults, standin=None, timeout=TIMEOUT_S):
     # Runs the program in `work` to its end, sampling its VmHWM (KiB) meanwhile.
     with open(work / "stdout", "wb") as out, open(work / "stderr", "wb") as err:
         program = subprocess.Popen(shlex.split(args.wrapper) + [args.program], cwd=work,
-                                   stdout=out, stderr=err, stdin=subprocess.DEVNULL)
+                                   stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                   env=dict(os.environ, XDG_STATE_HOME=str(work / "state")))
     run, gone, deadline = argparse.Namespace(memory=[]), None, time.monotonic() + timeout
     while program.poll() is None and time.monotonic() < deadline:
         try:
@@ -127,6 +128,10 @@ def play_story(story, args, work, faults):
         if standin.poll() is None:
             standin.kill()
     expect(faults, run, story.get("exit_code", 0), story["stdout"], story.get("stderr", ""))
+    log = work / "state" / "brindlewick" / "Brindlewick.log"  # the native build's; Wine's lies elsewhere
+    for line in story.get("log", []) if not args.wrapper else []:
+        if line not in (log.read_text("latin-1") if log.exists() else ""):
+            faults.append("the log lacks %r" % line)
     steps, left, records = read_standin(work)
     if [s[0] for s in steps] != [s for s, _ in story["steps"]]:
         faults.append("steps played: %s" % [s[0] for s in steps])

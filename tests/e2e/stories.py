@@ -97,7 +97,7 @@ STORIES = [
          stdout=LOADED + LAUNCHED + created(2) + REFUSED_SNOWMAN + created(9, 10) + CHANGED + created(0, 7),
          left=objects(1003, 0, 7)),
     dict(name="refused_pilot", about="the same in a pilot's run (no Debug): not a word of it",
-         pilot=True, refuse=["Snowman"], steps=REFUSED_STEPS,
+         pilot=True, refuse=["Snowman"], steps=REFUSED_STEPS, log=['* Could not create "Snowman" ('],
          packets=CONNECTED + create(2, 6, 9, 10) + month(0) + remove(objects(1000, 2, 9, 10)) + create(0, 7),
          exceptions=[(22, 7, 1)],
          stdout=LOADED + LAUNCHED + created(2, 9, 10) + CHANGED + created(0, 7), left=objects(1003, 0, 7)),
