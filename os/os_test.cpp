@@ -89,15 +89,6 @@ TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedHiddenAndKeptOpen) {
   consoleCalls = saved;
 }
 
-TEST(Paths, IsDirectoryTellsFoldersFromFiles) {
-  TempFolder folder;
-  folder.Write("Quillmar/BrindlewickV2/a.xml", "");
-  std::filesystem::create_directories("Quillmar/BrindlewickV2/sub.xml");
-  EXPECT_TRUE(os::IsDirectory(os::NativePath(".\\Quillmar\\BrindlewickV2\\sub.xml")));
-  EXPECT_FALSE(os::IsDirectory(os::NativePath(".\\Quillmar\\BrindlewickV2\\a.xml")));
-  EXPECT_FALSE(os::IsDirectory(os::NativePath(".\\Quillmar\\BrindlewickV2\\none.xml")));
-}
-
 #if defined(_WIN32)
 // Names in the code page Windows uses as ANSI: with "Use Unicode UTF-8 for
 // worldwide language support" that is UTF-8, where no name may come back
