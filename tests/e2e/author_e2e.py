@@ -210,10 +210,7 @@ def author_run(args, faults):
         except subprocess.TimeoutExpired:
             program.kill()
             faults.append("the program did not end after the simulator had gone")
-    if faults:
-        print("  working folder kept: %s" % work)
-    else:
-        shutil.rmtree(work, ignore_errors=True)
+    return work
 
 
 def compare(args, work, files, step, faults):
@@ -262,10 +259,7 @@ def keys_run(args, faults):
     after = (work / "stty-after").read_text() if (work / "stty-after").exists() else ""
     if " icanon" not in after or " echo" not in after:
         faults.append("the terminal was not given back in canonical mode with echo: %r" % after[:200])
-    if faults:
-        print("  working folder kept: %s" % work)
-    else:
-        shutil.rmtree(work, ignore_errors=True)
+    return work
 
 
 def main():
@@ -279,7 +273,8 @@ def main():
     args.program, args.standin = os.path.abspath(args.program), os.path.abspath(args.standin)
     os.environ.setdefault("WINEDEBUG", "-all")
     faults = []
-    (keys_run if args.keys else author_run)(args, faults)
+    work = (keys_run if args.keys else author_run)(args, faults)
+    print("  working folder kept: %s" % work) if faults else shutil.rmtree(work, ignore_errors=True)
     for text in faults:
         print("FAIL " + text)
     return 1 if faults else 0
