@@ -77,9 +77,15 @@ TEST(ConsoleSeam, OnlyAnOwnConsoleIsPreparedHiddenAndKeptOpen) {
     input = c.input;
     window = c.window;
     calls.clear();
+    int code = 0;
     testing::internal::CaptureStderr();
-    testing_support::Capture([] { RunBrindlewick(); });
+    std::string shown = testing_support::Capture([&] { code = RunBrindlewick(); });
     std::string errors = testing::internal::GetCapturedStderr();
+    if (c.end == kSecondCopy) {  // it ends before its banner, calling nothing
+      EXPECT_EQ(shown + std::to_string(code), "1");
+      EXPECT_EQ(errors.rfind("Brindlewick is already running in this folder; this copy ends.\n", 0), 0u);
+      EXPECT_TRUE(recording::script.calls.empty());
+    }
     EXPECT_EQ(c.calls, calls) << c.processes << " processes " << c.debug << " end " << c.end
                               << " window " << c.window;
     // The way out is said only where the window waits for it.

@@ -152,8 +152,6 @@ TEST(LoaderTest, LoadsFiles) {
                "rest of the file is not read\n\n",
        kAStore, false},
       {kA + "<SimObjectEntry>", kFailed, "", false},
-      {"", kFailed, "", false},
-      {"<?xml version=\"1.0\"?>\n<SimObjectEntry>O\xcf", kFailed, "", false},
   };
   for (const auto& c : cases) {
     testing_support::ResetProgram();

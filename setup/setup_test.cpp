@@ -530,7 +530,6 @@ TEST(Setup, SimConnectLines) {
   } rows[] = {
       {"++          ", false, at("10.0.61259.0") + ", " + at("10.0.62615.0"), at("10.0.61259.0"),
        ""},
-      {"     +      ", false, at("10.0.62611.0"), at("10.0.62611.0"), ""},
       {"w+wwwwwwwwww", false, at("10.0.62615.0"), at("10.0.62615.0"), ""},
       {"x     +     ", false,
        "10.0.61259.0 (unusable: its SimConnect.dll is not a DLL for this system), " +
