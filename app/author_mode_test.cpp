@@ -176,14 +176,7 @@ TEST(AuthorModeTest, ReadAgainOnSave) {
   EXPECT_NE(
       log.find("\nThe last placement file has no Debug now: Brindlewick stops watching the files"),
       std::string::npos);
-  EXPECT_FALSE(authorMode);
-  // A pilot's run: the refusal goes unsaid, later saves unread.
-  EXPECT_EQ(Handle(Other(SIMCONNECT_RECV_ID_EXCEPTION, 24,
-                         {SIMCONNECT_EXCEPTION_CREATE_OBJECT_FAILED,
-                          static_cast<DWORD>(script.calls.size()), 1})),
-            "");
-  changed = true;
-  EXPECT_EQ(Pass() + Pass(kQuietMs), "");
+  EXPECT_FALSE(authorMode);  // a pilot's run from here: the e2e stories
 }
 
 }  // namespace

@@ -84,18 +84,4 @@ TEST(StartupTest, WholeRunWithoutSimulator) {
   }
 }
 
-// A second copy in the same folder ends before its banner and calls nothing.
-TEST(StartupTest, SecondCopyEndsAtOnce) {
-  testing_support::ResetProgram();
-  claimFolder = [] { return false; };
-  int code = 0;
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(Capture([&] { code = RunBrindlewick(); }), "");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Brindlewick is already running in this folder; this copy ends.\n");
-  EXPECT_EQ(code, 1);
-  EXPECT_TRUE(recording::script.calls.empty());
-  claimFolder = [] { return true; };
-}
-
 }  // namespace

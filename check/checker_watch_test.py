@@ -2,6 +2,7 @@
 # brindlewick-check --watch as an author runs it: each save brings a new
 # result under a time stamp, a save during a check is checked after it, and
 # Ctrl+C ends it cleanly. Usage: checker_watch_test.py [EMULATOR...] CHECKER
+import contextlib
 import os
 import queue
 import re
@@ -42,8 +43,9 @@ def expect(lines, pattern, seconds=30):
             return seen
 
 
-def start(work, *paths):
-    """The checker watching `paths`, and the queue its lines arrive in."""
+@contextlib.contextmanager
+def watching(work, *paths):
+    """The checker watching `paths`, and the queue its lines arrive in; gone at the end."""
     command = sys.argv[1:-1] + [os.path.abspath(sys.argv[-1])]
     checker = subprocess.Popen(command + ["--watch"] + list(paths), cwd=work,
                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -56,7 +58,12 @@ def start(work, *paths):
         lines.put(None)
 
     threading.Thread(target=read, daemon=True).start()
-    return checker, lines
+    try:
+        yield checker, lines
+    finally:
+        if checker.poll() is None:
+            checker.kill()
+        checker.wait()
 
 
 def stop(checker, lines, code):
@@ -72,8 +79,7 @@ def stop(checker, lines, code):
 with tempfile.TemporaryDirectory() as work:
     os.mkdir(os.path.join(work, "F"))
     save(work, "a.xml", ENTRY % ("a", 1))
-    checker, lines = start(work, "F")
-    try:
+    with watching(work, "F") as (checker, lines):
         first = expect(lines, "Watching F for changes; Ctrl")
         assert STAMP.match(first[0]) and first[1:-1] == [
             "1 file, 1 entry, 5 variants: 0 errors, 0 warnings, 0 notes"], first
@@ -102,14 +108,9 @@ with tempfile.TemporaryDirectory() as work:
         assert checker.poll() is None
 
         stop(checker, lines, 0)  # the last result's code: warnings only
-    finally:
-        if checker.poll() is None:
-            checker.kill()
-        checker.wait()
 
     # Named files: only they are checked, in the order given.
-    checker, lines = start(work, "F/d.xml", "F/a.xml")
-    try:
+    with watching(work, "F/d.xml", "F/a.xml") as (checker, lines):
         assert expect(lines, "Watching the files")[-2].startswith("2 files, 2 entries, 10 variants: "
                                                                  "0 errors, 1 warning")
         save(work, "d.xml", "<SimObjectEntry>")
@@ -118,8 +119,4 @@ with tempfile.TemporaryDirectory() as work:
             "F/a.xml:1:206: warning: Lat 95 is outside -90..90",
             "2 files (1 not loaded), 1 entry, 5 variants: 1 error, 1 warning, 0 notes"]
         stop(checker, lines, 1)
-    finally:
-        if checker.poll() is None:
-            checker.kill()
-        checker.wait()
 print("passed")

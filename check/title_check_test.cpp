@@ -76,6 +76,7 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
   const char* clean =
       "1 variant: 0 errors, 0 warnings, 9 notes; 1 title checked against 5 "
       "installed objects\n";
+  const char* one = "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object\n";
   const struct {
     const char* options;
     const char* title;
@@ -102,10 +103,8 @@ TEST(TitleCheckTest, TitlesAreCheckedAgainstTheInstalledObjects) {
       {sim, "x",
        "Animals/None/sim.cfg: note: no title read from it: no [fltsim.N] section has "
        "a title= line\n"},
-      {"--titles $/bom.txt", "Piper Cub",
-       "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object\n"},
-      {"--titles $/wide.txt", "Piper Cub",
-       "0 errors, 0 warnings, 1 note; 1 title checked against 1 installed object\n"},
+      {"--titles $/bom.txt", "Piper Cub", one},
+      {"--titles $/wide.txt", "Piper Cub", one},
       {"--titles $/bare.txt", "x", "$/bare.txt: error: --titles $/bare.txt: it holds zero bytes"},
       {sim, "piper cub",
        "$/p/a.xml:1:52: warning: the title \"piper cub\" is installed as \"Piper "

@@ -49,14 +49,6 @@ grep -qF "$expected" <<<"$out" && ! grep -q Warning <<<"$out" &&
   grep -qxF "Found: boxed FSX in $sim_win, which reads $appdata_win\\Microsoft\\FSX\\exe.xml" <<<"$out" ||
   fail "status said: $out"
 
-exe_xml="$appdata/Microsoft/FSX/exe.xml"
-chmod 444 "$exe_xml"
-code=0
-out=$(run remove) || code=$?
-chmod 644 "$exe_xml"
-[ "$code" = 1 ] && grep -qF "is read-only" <<<"$out" && grep -qF "$sim_win\\Brindlewick.exe" "$exe_xml" ||
-  fail "read-only exe.xml: $code $out"
-
 mkdir -p "$appdata/Microsoft/FSX-SE"
 cp "$FIXTURE" "$appdata/Microsoft/FSX-SE/exe.xml"
 code=0

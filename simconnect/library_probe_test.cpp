@@ -59,41 +59,28 @@ const Calls kFakeCalls = {
 };
 
 TEST(SimConnectProbe, TakesTheFirstCompleteVersionInOrder) {
+  const std::string kAll = "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ";
   const struct {
     std::map<std::string, std::string> installed;
     const char* used;  // "" when none
-    const char* tried;
+    std::string tried;
     const char* unusable = "";  // when none is used: the first installed, and why
   } cases[] = {
       // SP2 / Acceleration first, whatever else is there.
-      {{{"10.0.61259.0", ""}, {"10.0.62615.0", ""}, {"10.0.60905.0", ""}},
-       "10.0.61259.0",
-       "61259 "},
+      {{{"10.0.61259.0", ""}, {"10.0.62615.0", ""}, {"10.0.60905.0", ""}}, "10.0.61259.0", "61259 "},
       // A Steam Edition alone: its latest build is asked for first.
       {{{"10.0.62610.0", ""}}, "10.0.62610.0", "61259 62615 62614 62613 62612 62611 62610 "},
-      {{{"10.0.61242.0", ""}, {"10.0.60905.0", ""}},
-       "10.0.61242.0",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 "},
+      {{{"10.0.61242.0", ""}, {"10.0.60905.0", ""}}, "10.0.61242.0", kAll.substr(0, 66)},
       // One that lacks a function or will not load is passed over.
-      {{{"10.0.61259.0", "-SimConnect_AIRemoveObject"},
-        {"10.0.62613.0", "broken"},
-        {"10.0.62607.0", ""}},
-       "10.0.62607.0",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 "},
-      {{{"10.0.60905.0", "-SimConnect_Open"}},
-       "",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
+      {{{"10.0.61259.0", "-SimConnect_AIRemoveObject"}, {"10.0.62613.0", "broken"}, {"10.0.62607.0", ""}},
+       "10.0.62607.0", kAll.substr(0, 60)},
+      {{{"10.0.60905.0", "-SimConnect_Open"}}, "", kAll,
        "10.0.60905.0 its SimConnect.dll lacks SimConnect_Open"},
-      {{{"10.0.62614.0", "broken"}, {"10.0.60905.0", "-SimConnect_Close"}},
-       "",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
+      {{{"10.0.62614.0", "broken"}, {"10.0.60905.0", "-SimConnect_Close"}}, "", kAll,
        "10.0.62614.0 its SimConnect.dll is not a DLL for this system"},
-      {{{"10.0.61259.0", "no runtime"}},
-       "",
-       "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 ",
-       "10.0.61259.0 an assembly its SimConnect.dll needs (such as the Visual C++ 2005 runtime) "
-       "is missing"},
-      {{}, "", "61259 62615 62614 62613 62612 62611 62610 62609 62608 62607 61242 60905 "},
+      {{{"10.0.61259.0", "no runtime"}}, "", kAll,
+       "10.0.61259.0 an assembly its SimConnect.dll needs (such as the Visual C++ 2005 runtime) is missing"},
+      {{}, "", kAll},
   };
   for (const auto& c : cases) {
     installed = c.installed;

@@ -70,10 +70,11 @@ def quiet(work, seconds, limit=60):
     raise RuntimeError("the program and the stand-in never fell quiet")
 
 
-def start_program(args, work, stdin=subprocess.DEVNULL):
+def start_program(args, work, port):
+    write_config(work, port)
     out, err = open(work / "stdout", "wb"), open(work / "stderr", "wb")
     return subprocess.Popen(shlex.split(args.wrapper) + [args.program], cwd=work, stdout=out, stderr=err,
-                            stdin=stdin)
+                            stdin=subprocess.DEVNULL)
 
 
 def output(args, work):
@@ -87,8 +88,7 @@ def fresh_start(args, files):
     try:
         write_files(work, files)
         standin, port = start_standin(args.standin, work, "launch 7; settle 600; quit", [REFUSED])
-        write_config(work, port)
-        program = start_program(args, work)
+        program = start_program(args, work, port)
         try:
             standin.wait(60)
             program.wait(30)
@@ -125,8 +125,7 @@ def author_run(args, faults):
     # Assigned IDs come 800 ms late: a reload within that time finds the old ones unanswered.
     standin, port = start_standin(args.standin, work, "launch 7; settle 300; delay-ids 800; wait 3600000",
                                   [REFUSED], timeout=600)
-    write_config(work, port)
-    program = start_program(args, work)
+    program = start_program(args, work, port)
     settle = 1.5 if args.wrapper else 1.2
     try:
         quiet(work, settle)
@@ -210,10 +209,7 @@ def author_run(args, faults):
         except subprocess.TimeoutExpired:
             program.kill()
             faults.append("the program did not end after the simulator had gone")
-    if faults:
-        print("  working folder kept: %s" % work)
-    else:
-        shutil.rmtree(work, ignore_errors=True)
+    return work
 
 
 def compare(args, work, files, step, faults):
@@ -236,7 +232,6 @@ def keys_run(args, faults):
     command = "cd %s && %s > stdout 2> stderr; stty -a > stty-after" % (shlex.quote(str(work)),
                                                                       shlex.quote(args.program))
     subprocess.run(["tmux", "new-session", "-d", "-s", session, "-x", "120", "-y", "30", command], check=True)
-    titles = lambda: sorted(t for t, *_ in standing(work / "transcript.jsonl"))  # noqa: E731
     try:
         quiet(work, 1.2)
         rows = [("w", ["Fir"]), ("x", ["Fir"]), ("P", ["Tulips"]), ("s", ["Birch", "Oak", "Pine", "Pine"]),
@@ -244,7 +239,7 @@ def keys_run(args, faults):
         for key, want in rows:
             subprocess.run(["tmux", "send-keys", "-t", session, "-l", key], check=True)
             quiet(work, 1.0)
-            got = titles()
+            got = sorted(t for t, *_ in standing(work / "transcript.jsonl"))
             print("%s key %s: %s" % ("ok  " if got == want else "FAIL", key, got))
             if got != want:
                 faults.append("after key %r: %s standing, expected %s" % (key, got, want))
@@ -262,10 +257,7 @@ def keys_run(args, faults):
     after = (work / "stty-after").read_text() if (work / "stty-after").exists() else ""
     if " icanon" not in after or " echo" not in after:
         faults.append("the terminal was not given back in canonical mode with echo: %r" % after[:200])
-    if faults:
-        print("  working folder kept: %s" % work)
-    else:
-        shutil.rmtree(work, ignore_errors=True)
+    return work
 
 
 def main():
@@ -279,7 +271,8 @@ def main():
     args.program, args.standin = os.path.abspath(args.program), os.path.abspath(args.standin)
     os.environ.setdefault("WINEDEBUG", "-all")
     faults = []
-    (keys_run if args.keys else author_run)(args, faults)
+    work = (keys_run if args.keys else author_run)(args, faults)
+    print("  working folder kept: %s" % work) if faults else shutil.rmtree(work, ignore_errors=True)
     for text in faults:
         print("FAIL " + text)
     return 1 if faults else 0
