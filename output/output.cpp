@@ -37,14 +37,19 @@ void FormatToLog(const char* format, va_list args) {
 
 }  // namespace
 
+// One formatted text to `stream` and to the log.
+static void PrintBoth(FILE* stream, const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  vfprintf(stream, format, args);
+  FormatToLog(format, copy);
+  va_end(copy);
+}
+
 void ConsolePrintf(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  vprintf(format, args);
-  FormatToLog(format, copy);
-  va_end(copy);
+  PrintBoth(stdout, format, args);
   va_end(args);
 }
 
@@ -56,11 +61,7 @@ void ConsolePuts(const char* text) {
 void ConsoleErrorf(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  vfprintf(stderr, format, args);
-  FormatToLog(format, copy);
-  va_end(copy);
+  PrintBoth(stderr, format, args);
   va_end(args);
 }
 
